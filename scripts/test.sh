@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The one command that runs every test: installs what is missing, builds the native, the
+# sanitizer, the x86-64 and the i686 configurations, runs the native tests twice (plain and
+# sanitized) and the Windows tests under Wine inside Xvfb. Exits non-zero on any failure.
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+bash scripts/setup.sh || { echo "test: setup failed" >&2; exit 1; }
+
+jobs="$(nproc)"
+status=0
+summary=()
+
+step() { # name, command...
+  local name="$1"; shift
+  echo "==== $name"
+  if "$@"; then summary+=("ok      $name"); else summary+=("FAILED  $name"); status=1; fi
+}
+
+for preset in native native-asan win64 win32; do
+  step "configure $preset" cmake --preset "$preset" >/dev/null
+  step "build $preset" cmake --build --preset "$preset" -j "$jobs"
+done
+
+step "native tests" ctest --preset native -j "$jobs"
+step "native tests (address, undefined)" ctest --preset native-asan -j "$jobs"
+
+. scripts/wine-env.sh
+/usr/lib/wine/wineserver -p 60 >/dev/null 2>&1 || true # a warm server: each process starts fast
+step "Windows tests under Wine" xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win64
+/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+
+echo
+echo "==== summary"
+printf '%s\n' "${summary[@]}"
+exit "$status"

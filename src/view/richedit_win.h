@@ -1,0 +1,67 @@
+// Thin typed wrappers for the rich-edit messages the program relies on.
+#pragma once
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <string>
+
+namespace richedit {
+
+inline void SetText(HWND view, const wchar_t* text) { SetWindowTextW(view, text); }
+inline int TextLength(HWND view) { return GetWindowTextLengthW(view); }
+
+// The raw text: one code unit per character position, paragraph ends as single CR.
+inline std::wstring RawText(HWND view) {
+  const int n = TextLength(view);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  GETTEXTEX gt{};
+  gt.cb = static_cast<DWORD>((static_cast<size_t>(n) + 1) * sizeof(wchar_t));
+  gt.flags = GT_RAWTEXT;
+  gt.codepage = 1200;
+  const LRESULT got = SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
+                                   reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got > 0 && got <= n ? static_cast<size_t>(got) : wcsnlen(text.c_str(), text.size()));
+  return text;
+}
+
+inline void LimitText(HWND view, unsigned limit) { SendMessageW(view, EM_LIMITTEXT, limit, 0); }
+
+struct Selection {
+  LONG start = 0;
+  LONG end = 0;
+};
+inline Selection GetSel(HWND view) {
+  DWORD start = 0, end = 0;
+  SendMessageW(view, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return {static_cast<LONG>(start), static_cast<LONG>(end)};
+}
+inline void SetSel(HWND view, LONG start, LONG end) { SendMessageW(view, EM_SETSEL, start, end); }
+inline void ScrollCaret(HWND view) { SendMessageW(view, EM_SCROLLCARET, 0, 0); }
+inline void LineScroll(HWND view, int chars, int lines) { SendMessageW(view, EM_LINESCROLL, chars, lines); }
+
+inline int FirstVisibleLine(HWND view) { return static_cast<int>(SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0)); }
+inline int LineIndex(HWND view, int line) { return static_cast<int>(SendMessageW(view, EM_LINEINDEX, line, 0)); }
+inline int LineCount(HWND view) { return static_cast<int>(SendMessageW(view, EM_GETLINECOUNT, 0, 0)); }
+inline int LineFromChar(HWND view, int pos) { return static_cast<int>(SendMessageW(view, EM_LINEFROMCHAR, pos, 0)); }
+
+// Client position of a character, both halves unsigned 16-bit as the control packs them.
+struct CharPos {
+  unsigned x = 0;
+  unsigned y = 0;
+};
+inline CharPos PosFromChar(HWND view, int pos) {
+  const auto packed = static_cast<DWORD>(SendMessageW(view, EM_POSFROMCHAR, pos, 0));
+  return {LOWORD(packed), HIWORD(packed)};
+}
+
+inline void SetBackgroundColor(HWND view, COLORREF color) { SendMessageW(view, EM_SETBKGNDCOLOR, 0, color); }
+inline void SetCharFormatAll(HWND view, const CHARFORMAT2W& format) {
+  SendMessageW(view, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+}
+inline void SetTabStop(HWND view, int dialogUnits) {
+  SendMessageW(view, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&dialogUnits));
+}
+inline void SetLeftMargin(HWND view, int pixels) { SendMessageW(view, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(pixels, 0)); }
+
+}  // namespace richedit
