@@ -1,0 +1,3 @@
+// Placeholder until this module is written.
+#include "tools/clipboard_win.h"
+void CopySelection(HWND, const AppSettings&) {}

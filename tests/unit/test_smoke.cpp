@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+// Placeholder so the native test exe has a source until the pure modules land.
+TEST(Build, Native) { SUCCEED(); }
