@@ -22,6 +22,13 @@ bool IsHighSurrogate(char16_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
 }
 
+std::u16string_view TrimBlanks(std::u16string_view text) {
+  const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 // Gap between two spans on one axis; 0 when they overlap or touch.
 long long Gap(int lowA, int highA, int lowB, int highB) {
   if (highA <= lowB) return static_cast<long long>(lowB) - highA;
@@ -85,15 +92,33 @@ std::u16string SettingNumberText(int value) {
   return digits;
 }
 
-void SetFontName(AppSettings& settings, std::u16string_view name) {
-  constexpr size_t kMax = sizeof(AppSettings::fontName) / sizeof(char16_t) - 1;
-  size_t length = std::min(name.size(), kMax);
-  if (length < name.size() && length > 0 && IsHighSurrogate(name[length - 1])) --length;
-  std::fill(std::begin(settings.fontName), std::end(settings.fontName), u'\0');
-  std::copy_n(name.begin(), length, settings.fontName);
+std::u16string_view CutText(std::u16string_view text, size_t maxUnits) {
+  if (text.size() <= maxUnits) return text;
+  size_t length = maxUnits;
+  if (length > 0 && IsHighSurrogate(text[length - 1])) --length;
+  return text.substr(0, length);
 }
 
-std::u16string_view FontNameOf(const AppSettings& settings) {
+std::optional<std::u16string_view> FindRawValue(std::u16string_view section, std::u16string_view key) {
+  while (!section.empty() && section.front() != u'\0') {
+    const size_t end = std::min(section.find(u'\0'), section.size());
+    const std::u16string_view line = section.substr(0, end);
+    section.remove_prefix(std::min(end + 1, section.size()));
+    const size_t equals = line.find(u'=');
+    if (equals == std::u16string_view::npos) continue;
+    if (EqualsAsciiNoCase(TrimBlanks(line.substr(0, equals)), key))
+      return TrimBlanks(line.substr(equals + 1));
+  }
+  return std::nullopt;
+}
+
+void SetFontName(AppSettings& settings, std::u16string_view name) {
+  const std::u16string_view kept = CutText(name, sizeof(AppSettings::fontName) / sizeof(char16_t) - 1);
+  std::fill(std::begin(settings.fontName), std::end(settings.fontName), u'\0');
+  std::copy(kept.begin(), kept.end(), settings.fontName);
+}
+
+std::u16string_view FaceName(const AppSettings& settings) {
   const auto* end = std::find(std::begin(settings.fontName), std::end(settings.fontName), u'\0');
   return {settings.fontName, static_cast<size_t>(end - std::begin(settings.fontName))};
 }

@@ -1,6 +1,8 @@
 // The settings record and the pure rules for its INI words and numbers.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,10 +38,19 @@ std::u16string_view WordFromEncoding(int encoding);
 // A number as the file holds it: a space, then the decimal digits (" %d").
 std::u16string SettingNumberText(int value);
 
+// The first maxUnits code units of text, one fewer when the cut would split a surrogate pair.
+std::u16string_view CutText(std::u16string_view text, size_t maxUnits);
+
+// The value of key, quotes kept, in a section as GetPrivateProfileSectionW returns it: "key=value"
+// strings, each ending in NUL, an empty one last. Keys match in any ASCII case; spaces and tabs
+// around key and value are dropped. The profile string reader would strip a pair of quotes around
+// the whole value and break a command such as "C:\Program Files\ed.exe" -n%l "%t".
+std::optional<std::u16string_view> FindRawValue(std::u16string_view section, std::u16string_view key);
+
 // Stores name into settings.fontName, cut to 31 units; a cut never leaves half a surrogate pair.
 void SetFontName(AppSettings& settings, std::u16string_view name);
 // The face name up to its terminator (or the whole field if a terminator is missing).
-std::u16string_view FontNameOf(const AppSettings& settings);
+std::u16string_view FaceName(const AppSettings& settings);
 
 // Screen rectangle, right and bottom exclusive.
 struct ScreenRect {

@@ -89,7 +89,7 @@ TEST(SettingsFontName, CutTo31UnitsWithoutHalfAPair) {
     AppSettings settings;
     std::fill(std::begin(settings.fontName), std::end(settings.fontName), u'#');
     SetFontName(settings, c.name);
-    EXPECT_EQ(FontNameOf(settings), c.kept);
+    EXPECT_EQ(FaceName(settings), c.kept);
     EXPECT_EQ(settings.fontName[31], u'\0');
   }
 }
@@ -97,7 +97,7 @@ TEST(SettingsFontName, CutTo31UnitsWithoutHalfAPair) {
 TEST(SettingsFontName, ReadWithoutTerminatorStopsAtTheField) {
   AppSettings settings;
   std::fill(std::begin(settings.fontName), std::end(settings.fontName), u'q');
-  EXPECT_EQ(FontNameOf(settings), std::u16string(32, u'q'));
+  EXPECT_EQ(FaceName(settings), std::u16string(32, u'q'));
 }
 
 TEST(WindowPlacement, OffScreenRectangleMovesOntoTheNearestMonitor) {
@@ -136,6 +136,32 @@ TEST(WindowPlacement, OffScreenRectangleMovesOntoTheNearestMonitor) {
 TEST(WindowPlacement, NoMonitorsLeavesTheRectangle) {
   const ScreenRect saved{-5000, -5000, -4000, -4000};
   EXPECT_EQ(PlaceOnMonitors(saved, {}), saved);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SettingsRawValue, EditorCommandKeepsItsQuotes) {
+  using namespace std::string_view_literals;
+  const std::u16string_view section =
+      u"fontSize=10\0 Editor = \"C:\\Program Files\\ed.exe\" -n%l \"%t\" \0editor=second\0\0"sv;
+  EXPECT_EQ(FindRawValue(section, u"editor"), u"\"C:\\Program Files\\ed.exe\" -n%l \"%t\"");
+  EXPECT_EQ(FindRawValue(section, u"FONTSIZE"), u"10");
+  EXPECT_EQ(FindRawValue(section, u"dll"), std::nullopt);
+  EXPECT_EQ(FindRawValue(u"editor=\0\0"sv, u"editor"), u"");
+  EXPECT_EQ(FindRawValue(u"no equals sign\0editor\0\0"sv, u"editor"), std::nullopt);
+  EXPECT_EQ(FindRawValue(u""sv, u"editor"), std::nullopt);
+  // A block cut off without its final terminators still ends cleanly.
+  EXPECT_EQ(FindRawValue(u"a=1\0editor=x y"sv, u"editor"), u"x y");
+}
+
+TEST(SettingsRawValue, CutKeepsSurrogatePairsWhole) {
+  EXPECT_EQ(CutText(u"abc", 5), u"abc");
+  EXPECT_EQ(CutText(u"abcdef", 3), u"abc");
+  EXPECT_EQ(CutText(u"ab\U0001F600", 3), u"ab");
+  EXPECT_EQ(CutText(u"ab\U0001F600", 4), u"ab\U0001F600");
+  EXPECT_EQ(CutText(u"\U0001F600", 0), u"");
 }
 
 }  // namespace
