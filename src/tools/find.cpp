@@ -15,53 +15,96 @@ bool AsciiCaseInsensitiveEqual(const char16_t* a, const char16_t* b, std::size_t
 
 namespace {
 
+// Each matcher answers Rejects (cheap, no calls: surely not a hit) and At (the full decision), so
+// the scan runs a tight loop over the rejected positions and asks At only about the rest.
+
 // Case-sensitive: a candidate is a hit when its k code units equal the find text.
 class ExactMatcher {
  public:
-  explicit ExactMatcher(std::u16string_view what) : what_(what) {}
+  explicit ExactMatcher(std::u16string_view what) : what_(what), first_(what[0]) {}
+  bool Rejects(const char16_t* candidate) const { return candidate[0] != first_; }
   bool At(const char16_t* candidate) {
-    return candidate[0] == what_[0] &&
-           std::char_traits<char16_t>::compare(candidate + 1, what_.data() + 1, what_.size() - 1) == 0;
+    return std::char_traits<char16_t>::compare(candidate, what_.data(), what_.size()) == 0;
   }
 
  private:
   std::u16string_view what_;
+  char16_t first_;
 };
 
 // Case-insensitive: the platform's comparison decides, but it is asked about the whole candidate
-// only when its first character could match. Which characters can is learnt lazily, one call per
-// distinct character, so a search that misses costs a table look-up per position.
+// only once the candidate's first few characters could each match. Which code units can stand at
+// which of those positions is learnt lazily, one one-character call per code unit and position
+// met, so a search that misses costs about two table look-ups per position.
 class FoldedMatcher {
  public:
   FoldedMatcher(std::u16string_view what, CaseInsensitiveEqual equal)
-      : what_(what), equal_(equal), firstCharState_(0x10000, kUnknown) {}
+      : what_(what),
+        equal_(equal),
+        prefix_(std::min(what.size(), kPrefix)),
+        secondIndex_(what.size() > 1 ? 1 : 0),
+        secondKnown_(1u << secondIndex_),
+        secondMask_(0x101u << secondIndex_),
+        learnt_(0x10000, 0) {}
+  // The first or the second character is already known not to match.
+  bool Rejects(const char16_t* candidate) const {
+    const unsigned first = learnt_[candidate[0]];
+    const unsigned second = learnt_[candidate[secondIndex_]];
+    return ((first & 0x0101u) == 0x0001u) | ((second & secondMask_) == secondKnown_);
+  }
   bool At(const char16_t* candidate) {
-    return FirstCharCanMatch(candidate[0]) && equal_(candidate, what_.data(), what_.size());
+    for (std::size_t i = 0; i < prefix_; ++i) {
+      if (!CanStandAt(candidate[i], i)) return false;
+    }
+    return equal_(candidate, what_.data(), what_.size());
   }
 
  private:
-  enum : std::uint8_t { kUnknown, kNo, kYes };
-  bool FirstCharCanMatch(char16_t c) {
-    std::uint8_t& state = firstCharState_[c];
-    if (state == kUnknown) state = equal_(&c, what_.data(), 1) ? kYes : kNo;
-    return state == kYes;
+  static constexpr std::size_t kPrefix = 8;
+  // Per code unit: low byte, bit i = position i is known; high byte, bit i = it can stand there.
+  bool CanStandAt(char16_t c, std::size_t i) {
+    std::uint16_t& bits = learnt_[c];
+    const auto known = static_cast<std::uint16_t>(1u << i);
+    const auto can = static_cast<std::uint16_t>(0x100u << i);
+    if (!(bits & known))
+      bits = static_cast<std::uint16_t>(bits | known | (equal_(&c, what_.data() + i, 1) ? can : 0));
+    return (bits & can) != 0;
   }
 
   std::u16string_view what_;
   CaseInsensitiveEqual equal_;
-  std::vector<std::uint8_t> firstCharState_;
+  std::size_t prefix_;
+  std::size_t secondIndex_;  // 0 for a one-character find text
+  unsigned secondKnown_;
+  unsigned secondMask_;
+  std::vector<std::uint16_t> learnt_;
 };
+
+template <class Matcher>
+const char16_t* SkipUp(const char16_t* p, const char16_t* stop, const Matcher& matcher) {
+  while (p != stop && matcher.Rejects(p)) ++p;
+  return p;
+}
+
+template <class Matcher>
+const char16_t* SkipDown(const char16_t* q, const char16_t* stop, const Matcher& matcher) {
+  while (q != stop && matcher.Rejects(q - 1)) --q;
+  return q;
+}
 
 // The first hit among the candidates from .. to (inclusive), stepping up or down.
 template <class Matcher>
 std::optional<std::int32_t> Scan(const char16_t* text, std::int32_t from, std::int32_t to, Matcher& matcher) {
   if (from <= to) {
-    for (std::int32_t p = from; p <= to; ++p) {
-      if (matcher.At(text + p)) return p;
+    const char16_t* const stop = text + to + 1;
+    for (const char16_t* p = text + from; (p = SkipUp(p, stop, matcher)) != stop; ++p) {
+      if (matcher.At(p)) return static_cast<std::int32_t>(p - text);
     }
   } else {
-    for (std::int32_t p = from; p >= to; --p) {
-      if (matcher.At(text + p)) return p;
+    // Stepping down, q stands one past the candidate, so that no pointer goes before the text.
+    const char16_t* const stop = text + to;
+    for (const char16_t* q = text + from + 1; (q = SkipDown(q, stop, matcher)) != stop; --q) {
+      if (matcher.At(q - 1)) return static_cast<std::int32_t>(q - 1 - text);
     }
   }
   return std::nullopt;
