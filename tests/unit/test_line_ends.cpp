@@ -27,8 +27,27 @@ TEST(WithCrLf, EveryCrGetsAnLfAndNothingElseChanges) {
   }
 }
 
+// Long texts go through in blocks: line ends at every offset within and across them.
+TEST(WithCrLf, LongTextsAsCharacterByCharacter) {
+  for (std::size_t length : {15u, 16u, 17u, 31u, 32u, 33u, 100u}) {
+    for (std::size_t every : {1u, 2u, 15u, 16u, 17u, 40u}) {
+      std::u16string text, expected;
+      for (std::size_t i = 0; i < length; ++i) {
+        const char16_t c =
+            i % every == every - 1 ? u'\r' : (i % 7 == 3 ? u'\n' : static_cast<char16_t>(u'a' + i % 26));
+        text += c;
+        expected += c;
+        if (c == u'\r') expected += u'\n';
+      }
+      EXPECT_EQ(CrLfLength(text), expected.size()) << length << " " << every;
+      EXPECT_EQ(WithCrLf(text), expected) << length << " " << every;
+    }
+  }
+}
+
 TEST(WithCrLf, WritesExactlyTheCountedLength) {
-  const std::u16string text = u"a\r\rbc\r";
+  // Long enough for whole blocks, so a block written past the counted end would show.
+  const std::u16string text = u"a\r\rbc\r" + std::u16string(40, u'x') + u"\r";
   std::vector<char16_t> out(CrLfLength(text) + 1, u'#');
   char16_t* end = WriteWithCrLf(text, out.data());
   EXPECT_EQ(end, out.data() + CrLfLength(text));
