@@ -188,6 +188,15 @@ TEST(DecodeUtf8, StrictAcceptsWellFormedAndRejectsTheRestReplacingMaximalParts) 
       {"cut at the end after three of four", B("a\xF0\x9F\x98"), false, u"a\uFFFD"},
       {"cut at the end after one of two", B("a\xC3"), false, u"a\uFFFD"},
       {"cut before a zero byte", {0xE3, 0x81, 0, 0x82}, false, u"\uFFFD"},
+      // Inside a long run of three-byte characters, which is decoded five at a time.
+      {"surrogate among kana",
+       B("\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xED\xA0\x80\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82"), false,
+       u"\u3042\u3042\u3042\uFFFD\uFFFD\uFFFD\u3042\u3042\u3042"},
+      {"overlong among kana", B("\xE3\x81\x82\xE0\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82"),
+       false, u"\u3042\uFFFD\uFFFD\uFFFD\u3042\u3042\u3042\u3042"},
+      {"E0 and ED leads that are fine",
+       B("\xE0\xA0\x80\xED\x9F\xBF\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82"), true,
+       u"\u0800\uD7FF\u3042\u3042\u3042\u3042"},
       // The usual example of replacing maximal parts.
       {"mixed",
        {0x61, 0xF1, 0x80, 0x80, 0xE1, 0x80, 0xC2, 0x62, 0x80, 0x63, 0x80, 0xBF, 0x64},
