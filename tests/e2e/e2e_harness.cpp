@@ -465,6 +465,13 @@ std::vector<HWND> ChildWindows(HWND parent, std::wstring_view className) {
   return search.found;
 }
 
+bool BringToFront(HWND window) {
+  if (window == nullptr) return false;
+  if (GetForegroundWindow() == window) return true;
+  SetForegroundWindow(window);
+  return WaitUntil([&] { return GetForegroundWindow() == window; }, 3000);
+}
+
 COLORREF ClientPixel(HWND window, int x, int y) {
   POINT p{x, y};
   ClientToScreen(window, &p);
@@ -670,10 +677,7 @@ void Program::Select(int start, int end) const {
 }
 
 bool Program::Activate() const {
-  if (window_ == nullptr) return false;
-  if (GetForegroundWindow() == window_) return true;
-  SetForegroundWindow(window_);
-  return WaitUntil([&] { return GetForegroundWindow() == window_; }, 3000);
+  return BringToFront(window_);
 }
 
 void Program::Keys(std::initializer_list<WORD> keys) const {
@@ -721,9 +725,10 @@ VamCopy::VamCopy() {
   ok_ = !folder_.Path().empty() && CopyFileW(VamExePath().c_str(), exe_.c_str(), FALSE) != FALSE;
 }
 
-Program VamCopy::Start(const std::vector<std::wstring>& args, const std::wstring& workDir) const {
+Program VamCopy::Start(const std::vector<std::wstring>& args, const std::wstring& workDir,
+                       bool waitReady) const {
   Program program = Program::Start(exe_, args, workDir);
-  program.WaitReady(L"Vam");
+  if (waitReady) program.WaitReady(L"Vam");
   return program;
 }
 

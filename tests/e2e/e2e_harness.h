@@ -97,6 +97,8 @@ std::wstring WindowText(HWND window);  // WM_GETTEXT, works across processes
 std::wstring ClassNameOf(HWND window);
 // Descendants of parent, in Z order; with className empty every class matches.
 std::vector<HWND> ChildWindows(HWND parent, std::wstring_view className = L"");
+// Makes window the foreground window (a dialog of the program, say) and waits until it is.
+bool BringToFront(HWND window);
 // Screen colour at a point of window's client area (what the window painted there).
 COLORREF ClientPixel(HWND window, int x, int y);
 
@@ -183,8 +185,10 @@ class VamCopy {
     return WriteUtf16Ini(ini_, IniText(entries));
   }
   std::vector<IniEntry> ReadIni() const { return ReadIniSection(ini_); }
-  // Starts the copy with these arguments and waits until its window is ready.
-  Program Start(const std::vector<std::wstring>& args = {}, const std::wstring& workDir = L"") const;
+  // Starts the copy with these arguments and, unless told not to (a start that asks a question
+  // before the window shows), waits until its window is ready.
+  Program Start(const std::vector<std::wstring>& args = {}, const std::wstring& workDir = L"",
+                bool waitReady = true) const;
 
  private:
   TempFolder folder_;
