@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/commands.h"
 #include "app/menu_win.h"

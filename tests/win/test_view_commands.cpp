@@ -391,8 +391,13 @@ TEST_F(ViewCommands, ShiftEnterAndEditorHandTheVisibleViewsLineToTheEditor) {
 
 TEST_F(ViewCommands, EncodingCommandsReloadTheFileAsForcedWithOneCheckMark) {
   const std::string utf8 = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";  // 日本語
+  // Read as Shift_JIS these bytes are other characters; the "A" completes the last double-byte
+  // pair, so every decoder gives the same result.
+  const std::string utf8A = utf8 + "A";
   wchar_t asShiftJis[16] = {};
-  MultiByteToWideChar(932, 0, utf8.data(), static_cast<int>(utf8.size()), asShiftJis, 15);
+  MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, utf8A.data(), static_cast<int>(utf8A.size()), asShiftJis,
+                      15);
+  ASSERT_NE(asShiftJis[0], L'\0');
   const struct {
     UINT command;
     std::string bytes;
@@ -400,7 +405,7 @@ TEST_F(ViewCommands, EncodingCommandsReloadTheFileAsForcedWithOneCheckMark) {
     int encoding;
   } cases[] = {
       {IDM_CODE_AUTO, utf8, L"日本語", 0},
-      {IDM_CODE_SHIFTJIS, utf8, asShiftJis, 1},  // forced: not what detection would pick
+      {IDM_CODE_SHIFTJIS, utf8A, asShiftJis, 1},  // forced: detection would pick UTF-8
       {IDM_CODE_UTF8, utf8, L"日本語", 2},
       {IDM_CODE_UTF16LE,
        std::string("\xFF\xFE"
