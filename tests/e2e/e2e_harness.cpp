@@ -641,16 +641,17 @@ HWND Program::VisibleView() const {
   return nullptr;
 }
 
+// Told apart by ES_AUTOHSCROLL: the control itself drops WS_HSCROLL while no scroll bar is needed.
 HWND Program::WrapView() const {
   for (HWND view : Views()) {
-    if ((GetWindowLongW(view, GWL_STYLE) & WS_HSCROLL) == 0) return view;
+    if ((GetWindowLongW(view, GWL_STYLE) & ES_AUTOHSCROLL) == 0) return view;
   }
   return nullptr;
 }
 
 HWND Program::NoWrapView() const {
   for (HWND view : Views()) {
-    if ((GetWindowLongW(view, GWL_STYLE) & WS_HSCROLL) != 0) return view;
+    if ((GetWindowLongW(view, GWL_STYLE) & ES_AUTOHSCROLL) != 0) return view;
   }
   return nullptr;
 }
