@@ -4,7 +4,9 @@
 
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+// VAM_NO_SIMD builds the portable path on any machine, so it can be tested too.
+#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && \
+    !defined(VAM_NO_SIMD)
 #include <emmintrin.h>
 #define VAM_DECODE_SSE2 1
 #else

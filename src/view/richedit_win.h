@@ -26,6 +26,9 @@ inline std::wstring RawText(HWND view) {
 }
 
 inline void LimitText(HWND view, unsigned limit) { SendMessageW(view, EM_LIMITTEXT, limit, 0); }
+inline unsigned TextLimit(HWND view) {
+  return static_cast<unsigned>(SendMessageW(view, EM_GETLIMITTEXT, 0, 0));
+}
 
 struct Selection {
   LONG start = 0;
