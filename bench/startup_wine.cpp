@@ -22,6 +22,9 @@ constexpr int kStartRuns = 5;
 constexpr int kStepRuns = 20;
 constexpr int kSetRuns = 200;
 constexpr DWORD kTimeoutMs = 15000;
+// The program's step commands (the ids its accelerators send).
+constexpr WPARAM kPrevFile = 32771;
+constexpr WPARAM kNextFile = 32772;
 
 struct Handle {
   HANDLE h = nullptr;
@@ -230,9 +233,11 @@ void SendChord(WORD modifier, WORD key) {
   SendInput(4, in, sizeof(INPUT));
 }
 
-double KeyUntilShown(const Started& vam, WORD key, const std::wstring& shown) {
+// Until the visible view shows the text, after send() has asked for it.
+template <typename Send>
+double UntilShown(const Started& vam, Send send, const std::wstring& shown) {
   const double t0 = NowMs();
-  SendChord(VK_CONTROL, key);
+  send();
   while (NowMs() - t0 < kTimeoutMs) {
     HWND view = VisibleChildOf(vam.window, L"RichEdit20W");
     if (view != nullptr && WithoutLineEnds(TextOf(view)) == shown) return NowMs() - t0;
@@ -241,21 +246,58 @@ double KeyUntilShown(const Started& vam, WORD key, const std::wstring& shown) {
   return -1;
 }
 
-// One RichEdit20W in a window of this process, styled as the program's unwrapped view.
-double BareSetWindowText(const SmallText& a, const SmallText& b) {
+// How long a key takes to reach another program and show: one character typed into notepad.
+double TypedIntoNotepad(const std::wstring& notepad, const std::wstring& file, const std::wstring& shown) {
+  Started pad = StartUntilShown(notepad, file, L"Notepad", L"Edit", shown);
+  if (pad.ms < 0) return -1;
+  WaitForInputIdle(pad.process.h, 5000);
+  SetForegroundWindow(pad.window);
+  for (int i = 0; i < 100 && GetForegroundWindow() != pad.window; ++i) Sleep(10);
+  std::vector<double> times;
+  std::wstring expected = shown;
+  for (int i = 0; i < kStepRuns; ++i) {
+    INPUT in[2] = {};
+    for (int k = 0; k < 2; ++k) {
+      in[k].type = INPUT_KEYBOARD;
+      in[k].ki.wScan = L'x';
+      in[k].ki.dwFlags = KEYEVENTF_UNICODE | (k == 1 ? KEYEVENTF_KEYUP : 0);
+    }
+    expected.insert(expected.begin() + i, L'x');  // typed at the caret, which starts at the top
+    const double t0 = NowMs();
+    SendInput(2, in, sizeof(INPUT));
+    while (NowMs() - t0 < kTimeoutMs && WithoutLineEnds(TextOf(pad.view)) != expected) Sleep(0);
+    times.push_back(NowMs() - t0);
+  }
+  // Typed into: closing would ask whether to save.
+  TerminateProcess(pad.process.h, 0);
+  WaitForSingleObject(pad.process.h, 5000);
+  return Median(times);
+}
+
+// One RichEdit20W in a window of this process, styled as the program's unwrapped view and as
+// large as its window. With paint, the frame is composited as the program's is, and each set is
+// followed by a synchronous paint of the frame.
+double BareSetWindowText(const SmallText& a, const SmallText& b, SIZE size, bool paint) {
   Library riched(L"Riched20.dll");
-  Window frame(CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
-                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  Window frame(CreateWindowExW(paint ? WS_EX_COMPOSITED : 0, L"STATIC", L"bench",
+                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, size.cx, size.cy, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr));
+  RECT client{};
+  GetClientRect(frame.h, &client);
   Window edit(CreateWindowExW(
       WS_EX_CLIENTEDGE, L"RichEdit20W", L"",
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, 0, 0,
-      780, 560, frame.h, nullptr, GetModuleHandleW(nullptr), nullptr));
+      client.right, client.bottom, frame.h, nullptr, GetModuleHandleW(nullptr), nullptr));
   if (edit.h == nullptr) return -1;
   std::vector<double> times;
   for (int i = 0; i < kSetRuns; ++i) {
     const std::wstring& text = (i % 2 == 0 ? b : a).set;
     const double t0 = NowMs();
     SetWindowTextW(edit.h, text.c_str());
+    if (paint) {
+      InvalidateRect(frame.h, nullptr, FALSE);
+      UpdateWindow(frame.h);
+    }
     times.push_back(NowMs() - t0);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -330,7 +372,8 @@ int Run() {
   }
 
   // Stepping back and forth between the two files.
-  std::vector<double> steps;
+  std::vector<double> steps, postedSteps, sentSteps;
+  SIZE vamSize{};
   double observe = 0;
   {
     Started vam = StartUntilShown(vamExe, fileA, L"Vam", L"RichEdit20W", a.shown);
@@ -339,15 +382,31 @@ int Run() {
     SetForegroundWindow(vam.window);
     for (int i = 0; i < 100 && GetForegroundWindow() != vam.window; ++i) Sleep(10);
     for (int i = 0; i < kStepRuns; ++i) {
-      const double next = KeyUntilShown(vam, VK_RIGHT, b.shown);
-      const double prev = KeyUntilShown(vam, VK_LEFT, a.shown);
-      if (next < 0 || prev < 0) {
+      const double next = UntilShown(
+          vam, [] { SendChord(VK_CONTROL, VK_RIGHT); }, b.shown);
+      const double prev = UntilShown(
+          vam, [] { SendChord(VK_CONTROL, VK_LEFT); }, a.shown);
+      // The same steps as posted commands: the program's own share, without the key's way in.
+      const double nextPosted = UntilShown(
+          vam, [&] { PostMessageW(vam.window, WM_COMMAND, kNextFile, 0); }, b.shown);
+      const double prevPosted = UntilShown(
+          vam, [&] { PostMessageW(vam.window, WM_COMMAND, kPrevFile, 0); }, a.shown);
+      // Sent and waited for: the command handler alone, no wake-up or look at the view.
+      for (const WPARAM id : {kNextFile, kPrevFile}) {
+        DWORD_PTR unused = 0;
+        const double t0 = NowMs();
+        SendMessageTimeoutW(vam.window, WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &unused);
+        sentSteps.push_back(NowMs() - t0);
+      }
+      if (next < 0 || prev < 0 || nextPosted < 0 || prevPosted < 0) {
         std::printf("startup_wine: a step did not show its file\n");
         Close(vam);
         return 1;
       }
       steps.push_back(next);
       steps.push_back(prev);
+      postedSteps.push_back(nextPosted);
+      postedSteps.push_back(prevPosted);
     }
     // What one look at the view costs from here: part of every step time above.
     std::vector<double> looks;
@@ -357,9 +416,14 @@ int Run() {
       looks.push_back(NowMs() - t0);
     }
     observe = Median(looks);
+    RECT r{};
+    GetWindowRect(vam.window, &r);
+    vamSize = {r.right - r.left, r.bottom - r.top};
     Close(vam);
   }
-  const double bare = BareSetWindowText(a, b);
+  const double bare = BareSetWindowText(a, b, vamSize, false);
+  const double barePainted = BareSetWindowText(a, b, vamSize, true);
+  const double typed = TypedIntoNotepad(notepad, fileA, a.shown);
 
   const double vs = Median(vamStart), ns = Median(notepadStart), st = Median(steps);
   std::printf("startup_wine: medians over %d start-ups, %zu steps, %d bare sets (%zu characters)\n",
@@ -368,7 +432,13 @@ int Run() {
               vs / ns);
   std::printf("  Ctrl+Right to shown   Vam64.exe %8.2f ms   bare SetWindowTextW %8.3f ms   ratio %.2f\n", st,
               bare, bare > 0 ? st / bare : 0.0);
-  std::printf("  (one cross-process look at the view, part of each step figure: %.3f ms)\n", observe);
+  std::printf("  where a step's time goes:\n");
+  std::printf("    the step as a sent command, until handled       %8.2f ms\n", Median(sentSteps));
+  std::printf("    the step as a posted command, until shown       %8.2f ms\n", Median(postedSteps));
+  std::printf("    one look at the view from here (in every figure) %7.3f ms\n", observe);
+  std::printf("    a key typed into notepad, until shown           %8.2f ms\n", typed);
+  std::printf("    bare SetWindowTextW and a paint of a composited %ldx%ld frame %.3f ms\n", vamSize.cx,
+              vamSize.cy, barePainted);
   return 0;
 }
 
