@@ -10,3 +10,9 @@ cmake --build --preset native -j 2 --target vam_bench
 build/native/vam_bench "$@"
 
 # Further benchmarks: one clearly separated block each, below this line.
+
+# ---- Start-up and folder step of Vam64.exe under Wine (bench/startup_wine.cpp), inside a
+# virtual desktop so that keys reach the program; it needs a display, so Xvfb.
+[ -f build/win64/build.ninja ] || cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j 2 --target vam_program startup_wine
+xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-desktop-run.sh build/win64/startup_wine.exe
