@@ -72,7 +72,10 @@ if [ -n "${DISPLAY:-}" ] && [ "${VAM_HEADLESS:-0}" != 1 ]; then
   (
     sleep "$seconds"
     if kill -0 "$program" 2>/dev/null; then
-      import -window root "$shot" && echo "run: screenshot $shot"
+      # The program's own window if it can be told by its title (the file name), else the screen.
+      name="$(basename "$file")"
+      id="$(xwininfo -root -tree 2>/dev/null | grep -F "$name\"" | grep -o '0x[0-9a-f]*' | head -n 1 || true)"
+      import -window "${id:-root}" "$shot" && echo "run: screenshot $shot"
     fi
   ) &
   wait "$program" || true
