@@ -216,15 +216,17 @@ std::size_t SjisBulkScore(const unsigned char* b, std::size_t n, std::int64_t& s
 // First byte that is 0x00 or above 0x7E, or n.
 std::size_t FirstNonPlainByte(const unsigned char* b, std::size_t n) {
   std::size_t i = 0;
-  const __m128i one = Splat(1), limit = Splat(0x7D), zero = _mm_setzero_si128();
-  for (; i + 64 <= n; i += 64) {
-    // After subtracting 1 the plain bytes 01..7E are 00..7D, every other byte is above.
-    const __m128i x0 = _mm_sub_epi8(Load16(b + i), one);
-    const __m128i x1 = _mm_sub_epi8(Load16(b + i + 16), one);
-    const __m128i x2 = _mm_sub_epi8(Load16(b + i + 32), one);
-    const __m128i x3 = _mm_sub_epi8(Load16(b + i + 48), one);
-    const __m128i top = _mm_max_epu8(_mm_max_epu8(x0, x1), _mm_max_epu8(x2, x3));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(top, limit), zero)) != 0xFFFF) break;
+  const __m128i one = Splat(1), two = Splat(2);
+  // After subtracting 1 the plain bytes 01..7E are 00..7D and every other byte is above; the
+  // largest of 128 such bytes plus 2 (saturating) has its high bit set when any is not plain.
+  auto lanesAbove = [one](const unsigned char* p) {
+    const __m128i a = _mm_max_epu8(_mm_sub_epi8(Load16(p), one), _mm_sub_epi8(Load16(p + 16), one));
+    const __m128i c = _mm_max_epu8(_mm_sub_epi8(Load16(p + 32), one), _mm_sub_epi8(Load16(p + 48), one));
+    return _mm_max_epu8(a, c);
+  };
+  for (; i + 128 <= n; i += 128) {
+    const __m128i top = _mm_max_epu8(lanesAbove(b + i), lanesAbove(b + i + 64));
+    if (_mm_movemask_epi8(_mm_adds_epu8(top, two)) != 0) break;
   }
   for (; i < n; ++i) {
     if (b[i] == 0 || b[i] > 0x7E) return i;
