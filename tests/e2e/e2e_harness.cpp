@@ -174,12 +174,22 @@ std::wstring MessageText(HWND window, UINT lengthMessage, UINT textMessage) {
 
 }  // namespace
 
+namespace {
+// Waits while answering messages sent to this thread: a program that empties the clipboard
+// which this driver owns sends it WM_DESTROYCLIPBOARD and waits for the answer.
+void PumpFor(DWORD ms) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+}  // namespace
+
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   for (;;) {
     if (ready()) return true;
     if (GetTickCount64() >= end) return false;
-    Sleep(10);
+    PumpFor(10);
   }
 }
 
@@ -733,46 +743,39 @@ Program VamCopy::Start(const std::vector<std::wstring>& args, const std::wstring
   return program;
 }
 
-// ---- Probe
+// ---- Editor probe
 
-namespace {
-constexpr std::wstring_view kProbeFlag = L"--vam-e2e-probe";
+EditorProbe::EditorProbe(const TempFolder& folder) : exe_(folder.File(L"editor_probe.exe")) {
+  ok_ = CopyFileW(JoinPath(BuildDir(), L"editor_probe.exe").c_str(), exe_.c_str(), FALSE) != FALSE;
 }
 
-std::wstring ProbeCommand(const std::wstring& recordFile) {
-  return QuoteArgument(HarnessExePath()) + L" " + std::wstring(kProbeFlag) + L" " + QuoteArgument(recordFile);
-}
-
-std::optional<std::wstring> WaitProbeCommandLine(const std::wstring& recordFile, DWORD timeoutMs) {
-  std::optional<std::wstring> line;
-  WaitUntil(
+std::optional<std::wstring> EditorProbe::WaitCommandLine(DWORD timeoutMs) const {
+  // The probe writes UTF-16LE without a byte-order mark; read until two looks agree, so a file
+  // caught half-written is not taken.
+  std::optional<std::string> last;
+  const bool written = WaitUntil(
       [&] {
-        if (std::optional<std::string> bytes = ReadFileBytes(recordFile)) line = DecodeTextFile(*bytes);
-        return line.has_value();
+        std::optional<std::string> bytes = ReadFileBytes(exe_ + L".cmdline");
+        const bool settled = bytes && !bytes->empty() && bytes == last;
+        last = std::move(bytes);
+        return settled;
       },
       timeoutMs);
+  if (!written) return std::nullopt;
+  std::wstring line;
+  for (size_t i = 0; i + 1 < last->size(); i += 2) {
+    line += static_cast<wchar_t>(static_cast<unsigned char>((*last)[i]) |
+                                 (static_cast<unsigned char>((*last)[i + 1]) << 8));
+  }
   return line;
 }
 
-std::optional<std::vector<std::wstring>> WaitProbeArguments(const std::wstring& recordFile, DWORD timeoutMs) {
-  const std::optional<std::wstring> line = WaitProbeCommandLine(recordFile, timeoutMs);
+std::optional<std::vector<std::wstring>> EditorProbe::WaitArguments(DWORD timeoutMs) const {
+  const std::optional<std::wstring> line = WaitCommandLine(timeoutMs);
   if (!line) return std::nullopt;
   std::vector<std::wstring> args = SplitCommandLine(*line);
-  const auto flag = std::find(args.begin(), args.end(), kProbeFlag);
-  if (flag == args.end() || std::distance(flag, args.end()) < 2) return std::vector<std::wstring>{};
-  return std::vector<std::wstring>(flag + 2, args.end());
-}
-
-bool RunAsProbe() {
-  const std::wstring commandLine = GetCommandLineW();
-  const std::vector<std::wstring> args = SplitCommandLine(commandLine);
-  if (args.size() < 3 || args[1] != kProbeFlag) return false;
-  // Written beside and renamed, so a reader never sees half a record.
-  const std::wstring part = args[2] + L".part";
-  if (WriteFileBytes(part, Utf16LeBytes(commandLine, true))) {
-    MoveFileExW(part.c_str(), args[2].c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
-  return true;
+  if (!args.empty()) args.erase(args.begin());
+  return args;
 }
 
 }  // namespace e2e

@@ -197,18 +197,24 @@ class VamCopy {
   bool ok_ = false;
 };
 
-// ---- A probe program for the editor setting
-// The driver itself, started with "--vam-e2e-probe <record file>", writes its whole command line
-// into that file and exits. ProbeCommand gives the start of an editor template that runs it
-// ("%t" and "%l" go after it); ProbeArguments waits for the record and gives the arguments that
-// came after the record file.
+// ---- The editor stand-in
+// editor_probe.exe (built beside the driver) writes the command line it was started with to
+// "<its own path>.cmdline". A copy per test in the test's own folder keeps tests that run at the
+// same time apart. Put Exe() into the program's editor setting.
 
-std::wstring ProbeCommand(const std::wstring& recordFile);
-std::optional<std::wstring> WaitProbeCommandLine(const std::wstring& recordFile, DWORD timeoutMs = kWaitMs);
-std::optional<std::vector<std::wstring>> WaitProbeArguments(const std::wstring& recordFile,
-                                                            DWORD timeoutMs = kWaitMs);
-// Called first by main(): when this process was started as the probe, records its command line
-// and answers true (main then exits); otherwise answers false.
-bool RunAsProbe();
+class EditorProbe {
+ public:
+  explicit EditorProbe(const TempFolder& folder);
+  bool Ok() const { return ok_; }
+  const std::wstring& Exe() const { return exe_; }
+  // The whole command line the probe received, once it has been written.
+  std::optional<std::wstring> WaitCommandLine(DWORD timeoutMs = kWaitMs) const;
+  // Its arguments after the program name, split as the probe's own C run-time would.
+  std::optional<std::vector<std::wstring>> WaitArguments(DWORD timeoutMs = kWaitMs) const;
+
+ private:
+  std::wstring exe_;
+  bool ok_ = false;
+};
 
 }  // namespace e2e

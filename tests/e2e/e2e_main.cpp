@@ -8,12 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "e2e_harness.h"
-
 int main(int argc, char** argv) {
-  // Started by the program under test as its editor: record and leave at once.
-  if (e2e::RunAsProbe()) return 0;
-
   if (const wchar_t* log = _wgetenv(L"VAM_E2E_LOG"); log != nullptr && *log != L'\0') {
     if (_wfreopen(log, L"a", stdout) != nullptr) setvbuf(stdout, nullptr, _IONBF, 0);
     if (_wfreopen(log, L"a", stderr) != nullptr) setvbuf(stderr, nullptr, _IONBF, 0);
