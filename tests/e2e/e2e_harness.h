@@ -141,8 +141,8 @@ class Program {
   // The text views: rich-edit children of the main window (or edit controls, for other programs).
   std::vector<HWND> Views() const;
   HWND VisibleView() const;
-  HWND WrapView() const;                             // the view without a horizontal scroll bar
-  HWND NoWrapView() const;                           // the one with it
+  HWND WrapView() const;                             // the view that wraps lines (no ES_AUTOHSCROLL)
+  HWND NoWrapView() const;                           // the one that scrolls sideways (ES_AUTOHSCROLL)
   std::wstring ViewText(HWND view = nullptr) const;  // default: the visible view
   bool WaitViewText(std::wstring_view text, DWORD timeoutMs = kWaitMs) const;
   // EM_GETSEL / EM_SETSEL on the visible view (character positions; the packed answer of
@@ -209,7 +209,7 @@ class EditorProbe {
   const std::wstring& Exe() const { return exe_; }
   // The whole command line the probe received, once it has been written.
   std::optional<std::wstring> WaitCommandLine(DWORD timeoutMs = kWaitMs) const;
-  // Its arguments after the program name, split as the probe's own C run-time would.
+  // Its arguments after the program name, split by CommandLineToArgvW.
   std::optional<std::vector<std::wstring>> WaitArguments(DWORD timeoutMs = kWaitMs) const;
 
  private:
