@@ -309,4 +309,15 @@ TEST_F(FolderSteps, VanishedFileEmptiesBothViewsAndSteppingGoesOn) {
   EXPECT_EQ(g_folderFileList.currentIndex, 2);
 }
 
+TEST_F(FolderSteps, StepLoadsTheEntryIntoBothViews) {
+  MakeFile(L"a.txt", "first file\r\n");
+  MakeFile(L"b.txt", "second file\r\n");
+  RebuildFolderFileList(Path(L"a.txt"));
+  SetViews(L"text of a");
+  StepFolderFile(IDM_NEXT_FILE);
+  EXPECT_EQ(Title(), L"(2/2)b.txt");
+  EXPECT_EQ(richedit::RawText(g_noWrapView), L"second file\r");
+  EXPECT_EQ(richedit::RawText(g_wrapView), L"second file\r");
+}
+
 }  // namespace
