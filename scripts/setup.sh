@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build g++ make
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest libgtest-dev libbenchmark-dev
-  wine64 xvfb xauth x11-utils fonts-wine fonts-ipafont-gothic imagemagick
+  wine64 xvfb xauth x11-utils fonts-wine fonts-ipafont-gothic imagemagick locales
 )
 
 missing=()
@@ -23,6 +23,13 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine converts file names and arguments with the C library's locale: without a ja_JP.UTF-8
+# locale, Japanese file names can be neither opened nor created. Built under build/, no root needed.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' && [ ! -d "$root/build/locale/ja_JP.UTF-8" ]; then
+  mkdir -p "$root/build/locale"
+  localedef -i ja_JP -f UTF-8 "$root/build/locale/ja_JP.UTF-8" >/dev/null 2>&1 || true
 fi
 
 # The Wine prefix lives under build/ so that a clean clone starts from nothing.
