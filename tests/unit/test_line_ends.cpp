@@ -29,8 +29,8 @@ TEST(WithCrLf, EveryCrGetsAnLfAndNothingElseChanges) {
 
 // Long texts go through in blocks: line ends at every offset within and across them.
 TEST(WithCrLf, LongTextsAsCharacterByCharacter) {
-  for (std::size_t length : {15u, 16u, 17u, 31u, 32u, 33u, 100u}) {
-    for (std::size_t every : {1u, 2u, 15u, 16u, 17u, 40u}) {
+  for (std::size_t length : {15u, 16u, 17u, 18u, 19u, 31u, 33u, 34u, 35u, 100u}) {
+    for (std::size_t every : {1u, 2u, 3u, 15u, 16u, 17u, 18u, 40u}) {
       std::u16string text, expected;
       for (std::size_t i = 0; i < length; ++i) {
         const char16_t c =
