@@ -244,6 +244,7 @@ TEST_F(ToolsTest, FindMissFromTheDialogReportsOnceAndKeepsTheDialog) {
   EXPECT_EQ(g_boxes[0].text, L"見つかりませんでした。");
   EXPECT_TRUE(IsWindow(dialog));
   EXPECT_EQ(g_findDialogState.dialog, dialog);
+  EXPECT_TRUE(GetFocus() == dialog || IsChild(dialog, GetFocus()));  // back for another try
   // The request's flags survive the focus moves, for the find-again keys.
   EXPECT_EQ(g_findDialogState.record.Flags & (FR_FINDNEXT | FR_DOWN),
             static_cast<DWORD>(FR_FINDNEXT | FR_DOWN));
