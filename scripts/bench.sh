@@ -16,3 +16,10 @@ build/native/vam_bench "$@"
 [ -f build/win64/build.ninja ] || cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j 2 --target vam_program startup_wine
 xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-desktop-run.sh build/win64/startup_wine.exe
+
+# ---- Find and CR LF copy over 10 MiB under Wine (bench/tools_wine.cpp), with the run-time
+# library's own case-insensitive comparison, classic and user locale; no window, no display.
+[ -f build/win64/build.ninja ] || cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j 2 --target tools_wine
+. scripts/wine-env.sh
+"$WINE64" build/win64/tools_wine.exe
