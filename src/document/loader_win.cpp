@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/file_win.h"
 #include "app/program_state_win.h"
 #include "app/wide_win.h"
 #include "document/decode.h"
@@ -29,16 +30,9 @@ constexpr std::uint64_t kLargestWholeRead = INT_MAX;
 // Reads are split so no single call depends on the run-time library taking huge counts.
 constexpr std::size_t kReadChunk = 64u << 20;
 
-struct FileCloser {
-  void operator()(FILE* file) const { fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
+using File = UniqueFile;
 
-File OpenForReading(const std::wstring& path) {
-  FILE* file = nullptr;
-  if (path.empty() || _wfopen_s(&file, path.c_str(), L"rb") != 0 || file == nullptr) return nullptr;
-  return File(file);
-}
+File OpenForReading(const std::wstring& path) { return OpenSharedForReading(path, L"rb"); }
 
 // 64-bit, so a file of 2 GiB or more is not taken for an empty one. A failed query counts as 0.
 std::uint64_t FileSize(FILE* file) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/file_win.h"
 #include "app/wide_win.h"
 #include "tools/find.h"
 #include "view/richedit_win.h"
@@ -13,18 +14,8 @@ FindDialogState g_findDialogState;
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-
 // The file shown may have gone since it was loaded; then a search does nothing.
-bool CanOpenForReading(const std::wstring& path) {
-  if (path.empty()) return false;
-  FILE* raw = nullptr;
-  if (_wfopen_s(&raw, path.c_str(), L"r") != 0 || raw == nullptr) return false;
-  std::unique_ptr<FILE, FileCloser> file(raw);
-  return true;
-}
+bool CanOpenForReading(const std::wstring& path) { return OpenSharedForReading(path, L"r") != nullptr; }
 
 // The run-time library's comparison, so that case folds by the process's locale: only A-Z under
 // the classic one, by the user's locale once a Shift_JIS load has switched to it.

@@ -238,6 +238,17 @@ TEST_F(Loader, UnreadableFileLeavesBothViewsEmptyAndTheLabelAsItWas) {
   CloseHandle(lock);
 }
 
+TEST_F(Loader, FileThatAnotherProgramIsWritingIsShown) {
+  // A log still open for writing elsewhere, sharing read and write.
+  const std::wstring log = Write(L"app.log", "line 1\r\n");
+  HANDLE writer = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  Load(log);
+  ExpectBothViews(L"line 1\r");
+  CloseHandle(writer);
+}
+
 TEST_F(Loader, LargeFileQuestionAboveTenMebibytesYesReadsAllNoTheStart) {
   // A UTF-16LE text "AB" and zeros: the views get two characters however much is read.
   std::string bytes =
