@@ -489,6 +489,17 @@ COLORREF ClientPixel(HWND window, int x, int y) {
   return screen.dc != nullptr ? GetPixel(screen.dc, p.x, p.y) : CLR_INVALID;
 }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  const DWORD thread = window != nullptr ? GetWindowThreadProcessId(window, nullptr) : 0;
+  return thread != 0 && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+HWND OwnerOf(HWND window) {
+  return window != nullptr ? GetWindow(window, GW_OWNER) : nullptr;
+}
+
 // ---- Clipboard
 
 std::optional<std::wstring> ClipboardText() {
@@ -528,6 +539,17 @@ bool SetClipboardText(std::wstring_view text) {
 bool EmptyClipboardNow() {
   OpenClipboardScope clipboard(ClipboardOwner());
   return clipboard.open && EmptyClipboard();
+}
+
+DWORD ClipboardSequence() {
+  return GetClipboardSequenceNumber();
+}
+
+std::optional<std::wstring> WaitClipboardChange(DWORD since, DWORD timeoutMs) {
+  if (!WaitUntil([&] { return GetClipboardSequenceNumber() != since; }, timeoutMs)) return std::nullopt;
+  // The count moves when the copier empties the clipboard, while it still holds it open;
+  // ClipboardText waits until it is closed.
+  return ClipboardText();
 }
 
 // ---- Program

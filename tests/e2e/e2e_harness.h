@@ -101,12 +101,22 @@ std::vector<HWND> ChildWindows(HWND parent, std::wstring_view className = L"");
 bool BringToFront(HWND window);
 // Screen colour at a point of window's client area (what the window painted there).
 COLORREF ClientPixel(HWND window, int x, int y);
+// The keyboard focus of the thread that owns window (any process), or null.
+HWND FocusOf(HWND window);
+// The window that owns a top-level window (a dialog's owner), or null.
+HWND OwnerOf(HWND window);
 
 // ---- Clipboard
 
 std::optional<std::wstring> ClipboardText();  // CF_UNICODETEXT, or nothing
 bool SetClipboardText(std::wstring_view text);
 bool EmptyClipboardNow();
+// The clipboard's change count. Opening the clipboard while the program copies makes the
+// program's OpenClipboard fail, so wait for the count to move before reading:
+//   const DWORD before = ClipboardSequence();  ...Ctrl+C...  WaitClipboardChange(before);
+DWORD ClipboardSequence();
+// The clipboard's text once its count differs from since, or nothing after timeoutMs.
+std::optional<std::wstring> WaitClipboardChange(DWORD since, DWORD timeoutMs = kWaitMs);
 
 // ---- A started program
 
@@ -150,6 +160,8 @@ class Program {
   std::pair<DWORD, DWORD> Selection() const;
   void Select(int start, int end) const;
 
+  // The keyboard focus of the program's GUI thread.
+  HWND Focus() const { return FocusOf(window_); }
   // Brings the main window to the foreground and waits until it is there.
   bool Activate() const;
   // Activate, then the keys. Nothing here tells when the program has handled them: wait for
