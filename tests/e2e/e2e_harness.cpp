@@ -541,6 +541,18 @@ bool EmptyClipboardNow() {
   return clipboard.open && EmptyClipboard();
 }
 
+ClipboardLock::ClipboardLock() : mutex_(CreateMutexW(nullptr, FALSE, L"vam-e2e-clipboard")) {
+  if (mutex_ == nullptr) return;
+  // Abandoned: a test ended while holding it; the clipboard is free all the same.
+  const DWORD got = WaitForSingleObject(mutex_, 120000);
+  held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
+}
+
+ClipboardLock::~ClipboardLock() {
+  if (held_) ReleaseMutex(mutex_);
+  if (mutex_ != nullptr) CloseHandle(mutex_);
+}
+
 DWORD ClipboardSequence() {
   return GetClipboardSequenceNumber();
 }

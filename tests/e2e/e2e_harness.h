@@ -111,6 +111,21 @@ HWND OwnerOf(HWND window);
 std::optional<std::wstring> ClipboardText();  // CF_UNICODETEXT, or nothing
 bool SetClipboardText(std::wstring_view text);
 bool EmptyClipboardNow();
+// There is one clipboard for every desktop of the session (under Wine, for every virtual desktop
+// of the prefix, so for every test running at the same time). A test that uses it holds this
+// lock for as long as it does.
+class ClipboardLock {
+ public:
+  ClipboardLock();  // waits while another test holds it
+  ~ClipboardLock();
+  ClipboardLock(const ClipboardLock&) = delete;
+  ClipboardLock& operator=(const ClipboardLock&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  HANDLE mutex_ = nullptr;
+  bool held_ = false;
+};
 // The clipboard's change count. Opening the clipboard while the program copies makes the
 // program's OpenClipboard fail, so wait for the count to move before reading:
 //   const DWORD before = ClipboardSequence();  ...Ctrl+C...  WaitClipboardChange(before);

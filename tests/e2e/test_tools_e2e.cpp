@@ -95,7 +95,7 @@ std::vector<std::wstring> StaticTexts(HWND dialog) {
   return ::testing::AssertionSuccess();
 }
 
-// Opens the find dialog with F and waits until its edit has the keyboard focus.
+// Opens the find dialog with F; edit is its text box once that has the keyboard focus, else null.
 HWND OpenFindDialog(const Program& vam, HWND& edit) {
   vam.Keys({'F'});
   HWND dialog = vam.WaitTopWindow(L"#32770");
@@ -103,8 +103,7 @@ HWND OpenFindDialog(const Program& vam, HWND& edit) {
   if (dialog == nullptr) return nullptr;
   const std::vector<HWND> edits = e2e::ChildWindows(dialog, L"Edit");
   if (edits.empty() || !e2e::BringToFront(dialog)) return dialog;
-  edit = edits.front();
-  if (!e2e::WaitUntil([&] { return vam.Focus() == edits.front(); })) e2e::SendChord({VK_TAB});
+  if (e2e::WaitUntil([&] { return vam.Focus() == edits.front(); })) edit = edits.front();
   return dialog;
 }
 
@@ -219,6 +218,8 @@ class CopyE2E : public ::testing::TestWithParam<bool> {};
 
 TEST_P(CopyE2E, CtrlCPutsTheVisibleSelectionOnTheClipboardWithCrLf) {
   const bool wrap = GetParam();
+  const e2e::ClipboardLock clipboard;
+  ASSERT_TRUE(clipboard.Held());
   TempFolder folder;
   const std::wstring file = folder.Put(L"lines.txt", Utf8(L"first 日本語\nsecond line\nthird line\n"));
   VamCopy copy;
