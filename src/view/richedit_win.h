@@ -58,6 +58,14 @@ inline CharPos PosFromChar(HWND view, int pos) {
   return {LOWORD(packed), HIWORD(packed)};
 }
 
+// Client position of a character in full, asked with a POINTL. The packed form above fails in
+// large texts: Wine's control takes a wParam of 0x40000 or more for a POINTL pointer.
+inline POINTL PointFromChar(HWND view, int pos) {
+  POINTL point{};
+  SendMessageW(view, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), pos);
+  return point;
+}
+
 inline void SetBackgroundColor(HWND view, COLORREF color) { SendMessageW(view, EM_SETBKGNDCOLOR, 0, color); }
 inline void SetCharFormatAll(HWND view, const CHARFORMAT2W& format) {
   SendMessageW(view, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));

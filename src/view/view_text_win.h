@@ -1,0 +1,24 @@
+// The views' cached text copy and what the overlay keeps of a view's layout between paints.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "view/overlay.h"
+
+// The raw text of the views (one code unit per character position, NUL-terminated) and its
+// logical line starts, both taken once per load.
+struct ViewTextCopy {
+  std::u16string text;
+  LineStarts lines;
+};
+
+// The copy, or nullptr while there is none.
+const ViewTextCopy* CurrentViewTextCopy();
+// Takes the copy from view unless there is one; false when it cannot be allocated.
+bool TakeViewTextCopy(HWND view);
+
+// Forgets what the overlay learnt of view's layout (nullptr: of both views). Called whenever the
+// text, the formatting or the size of a view may have changed.
+void ForgetViewLayout(HWND view);

@@ -1,0 +1,381 @@
+// The views' painting on real rich-edit controls: the overlay read back from the window's pixels,
+// the keys that repaint, the text copy, and the drawing objects a paint leaves behind.
+#include <windows.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/program_state_win.h"
+#include "view/overlay_win.h"
+#include "view/richedit_win.h"
+#include "view/view_proc_win.h"
+#include "view/view_text_win.h"
+
+namespace {
+
+constexpr int kFontSize = 10;
+constexpr int kLineHeight = 13;  // MulDiv(10, 96, 72)
+constexpr COLORREF kGreyOnBlack = RGB(0xC0, 0xC0, 0xC0);
+constexpr COLORREF kGreyOnWhite = RGB(0x40, 0x40, 0x40);
+
+AppSettings Settings(int blackBack, int wordWrap, int numberLine) {
+  AppSettings settings;
+  settings.fontSize = kFontSize;
+  const std::u16string face = u"Tahoma";
+  std::copy(face.begin(), face.end(), settings.fontName);
+  settings.blackBack = blackBack;
+  settings.wordWrap = wordWrap;
+  settings.numberLine = numberLine;
+  return settings;
+}
+
+// The client area of a window as painted, read back through its device context.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB from the DIB
+
+  COLORREF At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+    const uint32_t p = pixels[static_cast<size_t>(y) * width + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  int CountIn(const RECT& r, bool (*test)(COLORREF, COLORREF), COLORREF colour) const {
+    int n = 0;
+    for (int y = std::max(0L, r.top); y < std::min<LONG>(height, r.bottom); ++y) {
+      for (int x = std::max(0L, r.left); x < std::min<LONG>(width, r.right); ++x)
+        n += test(At(x, y), colour) ? 1 : 0;
+    }
+    return n;
+  }
+  friend bool operator==(const Image&, const Image&) = default;
+};
+
+bool Is(COLORREF c, COLORREF colour) {
+  return c == colour;
+}
+bool IsNot(COLORREF c, COLORREF colour) {
+  return c != colour;
+}
+
+Image Capture(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  Image image;
+  image.width = client.right;
+  image.height = client.bottom;
+  image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+  HDC windowDc = GetDC(window);
+  HDC memoryDc = CreateCompatibleDC(windowDc);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memoryDc, section);
+  BitBlt(memoryDc, 0, 0, image.width, image.height, windowDc, 0, 0, SRCCOPY);
+  GdiFlush();
+  std::copy_n(static_cast<const uint32_t*>(bits), image.pixels.size(), image.pixels.begin());
+  SelectObject(memoryDc, old);
+  DeleteObject(section);
+  DeleteDC(memoryDc);
+  ReleaseDC(window, windowDc);
+  return image;
+}
+
+// Live GDI objects of this process. Wine has no GetGuiResources; there a handle whose upper half
+// is zero names its table slot whatever the slot's generation, so the slots can be counted.
+int GdiObjectCount() {
+  const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (count != 0) return static_cast<int>(count);
+  int live = 0;
+  for (ULONG_PTR slot = 1; slot < 0x10000; ++slot)
+    live += GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
+  return live;
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A frame with the two views as the program makes them, the overlay's settings and a text.
+class Views {
+ public:
+  Views(const AppSettings& settings, const std::wstring& text, int width = 480, int height = 320) {
+    library_ = LoadLibraryW(L"Riched20.dll");
+    WNDCLASSW frameClass{};
+    frameClass.lpfnWndProc = FrameProc;
+    frameClass.hInstance = GetModuleHandleW(nullptr);
+    frameClass.lpszClassName = L"VamViewPaintTest";
+    RegisterClassW(&frameClass);
+    frame_ = CreateWindowExW(0, L"VamViewPaintTest", L"Vam", WS_OVERLAPPEDWINDOW, 0, 0, width, height,
+                             nullptr, nullptr, frameClass.hInstance, nullptr);
+    RECT client{};
+    GetClientRect(frame_, &client);
+    for (DWORD style : {0x50200804u, 0x50300884u}) {
+      HWND view =
+          CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"", style, 0, 0, client.right, client.bottom,
+                          frame_, reinterpret_cast<HMENU>(100), frameClass.hInstance, nullptr);
+      (style == 0x50200804u ? g_wrapView : g_noWrapView) = view;
+    }
+    g_appSettings = settings;
+    SubclassView(g_noWrapView);
+    SubclassView(g_wrapView);
+    const bool black = settings.blackBack == 1;
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    format.dwMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_BACKCOLOR;
+    format.yHeight = settings.fontSize * 20;
+    lstrcpynW(format.szFaceName, reinterpret_cast<const wchar_t*>(settings.fontName), LF_FACESIZE);
+    format.crTextColor = black ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    format.crBackColor = black ? RGB(0, 0, 0) : RGB(255, 255, 255);
+    for (HWND view : {g_noWrapView, g_wrapView}) {
+      richedit::SetBackgroundColor(view, format.crBackColor);
+      richedit::SetCharFormatAll(view, format);
+      // Wine's control gives text set later the default format, not that of all the text.
+      SendMessageW(view, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+      richedit::SetTabStop(view, 32);
+      richedit::SetLeftMargin(view, 56);
+      // Wine's control ignores the margin; its formatting rectangle keeps the gutter free of text
+      // instead, with numbers off too.
+      RECT format{};
+      SendMessageW(view, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+      format.left = 56;
+      SendMessageW(view, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
+      richedit::LimitText(view, 0x7FFFFFFE);
+    }
+    ShowWindow(g_wrapView, settings.wordWrap == 1 ? SW_SHOW : SW_HIDE);
+    ShowWindow(g_noWrapView, settings.wordWrap == 1 ? SW_HIDE : SW_SHOW);
+    SetText(text);
+    ShowWindow(frame_, SW_SHOW);
+    UpdateWindow(frame_);
+  }
+  ~Views() {
+    DestroyWindow(frame_);
+    g_wrapView = g_noWrapView = nullptr;
+    DiscardViewTextCopy();
+    FreeLibrary(library_);
+  }
+
+  void SetText(const std::wstring& text) {
+    for (HWND view : {g_noWrapView, g_wrapView}) SetWindowTextW(view, text.c_str());
+    DiscardViewTextCopy();
+  }
+  HWND Visible() const { return VisibleView(g_appSettings, g_noWrapView, g_wrapView); }
+  Image Paint() const {
+    InvalidateRect(Visible(), nullptr, FALSE);
+    UpdateWindow(Visible());
+    return Capture(Visible());
+  }
+  POINTL Pos(int position) const { return richedit::PointFromChar(Visible(), position); }
+
+ private:
+  HMODULE library_ = nullptr;
+  HWND frame_ = nullptr;
+};
+
+class ViewPaint : public testing::TestWithParam<std::pair<int, int>> {};  // blackBack, wordWrap
+
+TEST_P(ViewPaint, DrawsGutterMarksEofAndCaretRuleOverTheText) {
+  const auto [blackBack, wordWrap] = GetParam();
+  const std::wstring text =
+      L"ab\r\tcd\x3000"
+      L"ef\rxyz";
+  Views views(Settings(blackBack, wordWrap, 1), text);
+  richedit::SetSel(views.Visible(), 0, 0);
+  const Image image = views.Paint();
+  const COLORREF grey = blackBack == 1 ? kGreyOnBlack : kGreyOnWhite;
+  const COLORREF back = blackBack == 1 ? RGB(0, 0, 0) : RGB(255, 255, 255);
+  const int h = kLineHeight;
+
+  for (int y : {1, h, image.height / 2, image.height - 2})
+    EXPECT_EQ(image.At(52, y), grey) << "separator at y " << y;
+  EXPECT_NE(image.At(53, image.height / 2), grey);
+
+  const POINTL lineEnd = views.Pos(2);  // the CR after "ab": the arrow's stem
+  EXPECT_EQ(image.At(lineEnd.x + 6, lineEnd.y + 4), grey);
+  EXPECT_EQ(image.At(lineEnd.x + 3, lineEnd.y + h - 5), grey);
+  const POINTL tab = views.Pos(3);
+  EXPECT_EQ(image.At(tab.x + 3, tab.y + h / 2), grey);
+  const POINTL wide = views.Pos(6);
+  EXPECT_GE(image.CountIn({wide.x + 2, wide.y + 2, wide.x + 3, wide.y + h - 2}, Is, grey), 2) << "dotted box";
+
+  const POINTL eof = views.Pos(static_cast<int>(text.size()));
+  EXPECT_GE(image.CountIn({eof.x, eof.y, eof.x + 4 * h, eof.y + h}, IsNot, back), 5) << "[EOF]";
+  const POINTL row0 = views.Pos(0);
+  EXPECT_GE(image.CountIn({0, row0.y, 48, row0.y + h}, IsNot, back), 3) << "number 1";
+
+  const int ruleY = row0.y + h + 1;
+  EXPECT_EQ(image.At(image.width - 5, ruleY), grey);
+  EXPECT_EQ(image.At(20, ruleY), grey);
+
+  // Only the overlay's non-black pixels cover the control's painting: the text and its
+  // background stay as the control drew them.
+  EXPECT_GE(image.CountIn({row0.x, row0.y, lineEnd.x, row0.y + h}, IsNot, back), 3) << "glyphs of ab";
+  EXPECT_EQ(image.At(image.width - 5, row0.y + 3), back);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backgrounds, ViewPaint,
+                         testing::Values(std::pair{0, 0}, std::pair{1, 0}, std::pair{0, 1}, std::pair{1, 1}));
+
+TEST(ViewPaintGutter, HoldsNothingWithNumbersOff) {
+  Views views(Settings(0, 0, 0), L"one\rtwo\rthree");
+  richedit::SetSel(views.Visible(), 0, 0);
+  const int ruleY = views.Pos(0).y + kLineHeight + 1;
+  const auto gutterInk = [&](const Image& image) {
+    return image.CountIn({0, 0, 56, ruleY}, IsNot, RGB(255, 255, 255)) +
+           image.CountIn({0, ruleY + 1, 56, image.height}, IsNot, RGB(255, 255, 255));
+  };
+  EXPECT_EQ(gutterInk(views.Paint()), 0);
+  g_appSettings.numberLine = 1;
+  EXPECT_GT(gutterInk(views.Paint()), 0);
+}
+
+TEST(ViewPaintMessages, EraseBackgroundAnswersOneAndLeavesTheDcAlone) {
+  Views views(Settings(0, 0, 1), L"text");
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SetPixel(dc, 3, 3, RGB(255, 0, 0));
+  EXPECT_EQ(SendMessageW(views.Visible(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
+  EXPECT_EQ(GetPixel(dc, 3, 3), RGB(255, 0, 0));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST(ViewPaintMessages, ArrowKeysRepaintWhenDownPageKeysWhenUp) {
+  Views views(Settings(0, 0, 1), L"a\rb\rc");
+  const HWND view = views.Visible();
+  RECT client{};
+  GetClientRect(view, &client);
+  // A pixel far from the caret, marked by hand: only a repaint of the whole view paints it over.
+  // The control may paint at once while it handles the key, so the pending paint is done too.
+  const auto wholeViewRepainted = [&](UINT message, WPARAM key) {
+    UpdateWindow(view);
+    HDC dc = GetDC(view);
+    SetPixel(dc, client.right - 3, client.bottom - 3, RGB(255, 0, 0));
+    SendMessageW(view, message, key, 0);
+    UpdateWindow(view);
+    const bool repainted = GetPixel(dc, client.right - 3, client.bottom - 3) != RGB(255, 0, 0);
+    ReleaseDC(view, dc);
+    return repainted;
+  };
+  EXPECT_TRUE(wholeViewRepainted(WM_KEYDOWN, VK_LEFT));
+  EXPECT_TRUE(wholeViewRepainted(WM_KEYDOWN, VK_UP));
+  EXPECT_TRUE(wholeViewRepainted(WM_KEYUP, VK_NEXT));
+  EXPECT_TRUE(wholeViewRepainted(WM_KEYUP, VK_PRIOR));
+  EXPECT_FALSE(wholeViewRepainted(WM_KEYDOWN, VK_NEXT));
+  EXPECT_FALSE(wholeViewRepainted(WM_KEYUP, VK_LEFT));
+  EXPECT_FALSE(wholeViewRepainted(WM_KEYDOWN, VK_HOME));
+}
+
+TEST(ViewTextCopyLifetime, TakenAtTheFirstPaintAndKeptUntilDiscarded) {
+  Views views(Settings(0, 0, 1), L"first\r\nline");
+  DiscardViewTextCopy();
+  EXPECT_EQ(CurrentViewTextCopy(), nullptr);
+  views.Paint();
+  ASSERT_NE(CurrentViewTextCopy(), nullptr);
+  EXPECT_EQ(std::u16string(CurrentViewTextCopy()->text.c_str()), u"first\rline");
+  EXPECT_EQ(CurrentViewTextCopy()->lines.starts, (std::vector<int>{0, 6}));
+
+  for (HWND view : {g_noWrapView, g_wrapView}) SetWindowTextW(view, L"");
+  views.Paint();  // no discard yet: the same copy
+  EXPECT_EQ(std::u16string(CurrentViewTextCopy()->text.c_str()), u"first\rline");
+  DiscardViewTextCopy();
+  views.Paint();
+  ASSERT_NE(CurrentViewTextCopy(), nullptr);
+  EXPECT_EQ(CurrentViewTextCopy()->text, std::u16string(1, u'\0'));  // an empty document: one NUL
+
+  DestroyWindow(g_noWrapView);  // its WM_NCDESTROY discards the copy
+  g_noWrapView = nullptr;
+  EXPECT_EQ(CurrentViewTextCopy(), nullptr);
+}
+
+// What the overlay keeps of a layout between paints must draw what asking afresh draws.
+TEST(ViewPaintLayoutMemo, ScrolledPaintsMatchPaintsThatAskAfresh) {
+  std::wstring text;
+  for (int line = 0; line < 400; ++line) {
+    text +=
+        std::to_wstring(line) + L"\tword\x3000" + std::wstring(static_cast<size_t>(line % 90), L'x') + L"\r";
+  }
+  for (int wordWrap : {0, 1}) {
+    SCOPED_TRACE(wordWrap);
+    Views views(Settings(0, wordWrap, 1), text);
+    const HWND view = views.Visible();
+    views.Paint();
+    for (auto [columns, rows] : {std::pair{0, 7}, std::pair{0, -3}, std::pair{12, 0}, std::pair{0, 150}}) {
+      richedit::LineScroll(view, columns, rows);
+      richedit::SetSel(view, richedit::LineIndex(view, richedit::FirstVisibleLine(view) + 2),
+                       richedit::LineIndex(view, richedit::FirstVisibleLine(view) + 2));
+      const Image kept = views.Paint();
+      ForgetViewLayout(nullptr);
+      EXPECT_EQ(kept, views.Paint()) << "after scrolling " << columns << ", " << rows;
+    }
+    // A new font size and a new width lay the text out anew: nothing learnt before may be used.
+    CHARFORMAT2W bigger{};
+    bigger.cbSize = sizeof(bigger);
+    bigger.dwMask = CFM_SIZE;
+    bigger.yHeight = 14 * 20;
+    richedit::SetCharFormatAll(view, bigger);
+    const Image afterFormat = views.Paint();
+    ForgetViewLayout(nullptr);
+    EXPECT_EQ(afterFormat, views.Paint()) << "after a new font size";
+    RECT client{};
+    GetClientRect(view, &client);
+    MoveWindow(view, 0, 0, client.right - 120, client.bottom, TRUE);
+    const Image afterSize = views.Paint();
+    ForgetViewLayout(nullptr);
+    EXPECT_EQ(afterSize, views.Paint()) << "after a new width";
+  }
+}
+
+TEST(ViewPaintLargeText, DrawsEofAndCaretRuleBeyondCharacter0x40000) {
+  std::wstring text;
+  while (text.size() < 0x48000) text += std::wstring(500, L'x') + L"\t\r";
+  Views views(Settings(0, 0, 1), text);
+  const HWND view = views.Visible();
+  const int end = static_cast<int>(text.size());
+  richedit::SetSel(view, end, end);
+  richedit::ScrollCaret(view);
+  richedit::LineScroll(view, -1000, 0);
+  const int caret = richedit::LineIndex(view, richedit::FirstVisibleLine(view) + 2);
+  ASSERT_GT(caret, 0x40000);
+  richedit::SetSel(view, caret, caret);
+  const Image image = views.Paint();
+  const POINTL eof = views.Pos(end);
+  ASSERT_GE(eof.y, 0);
+  ASSERT_LT(eof.y, image.height);
+  const RECT eofBox{eof.x, eof.y, eof.x + 4 * kLineHeight, eof.y + kLineHeight};
+  EXPECT_GE(image.CountIn(eofBox, IsNot, RGB(255, 255, 255)), 5);
+  EXPECT_EQ(image.At(20, views.Pos(caret).y + kLineHeight + 1), kGreyOnWhite) << "caret rule";
+}
+
+TEST(ViewPaintResources, ManyPaintsLeaveNoDrawingObjectBehind) {
+  Views views(Settings(0, 0, 1),
+              L"a\tb\x3000"
+              L"c\rd");
+  const auto paintEachWay = [&] {
+    for (int k = 0; k < 4; ++k) {
+      g_appSettings.blackBack = k % 2;
+      g_appSettings.numberLine = k / 2;
+      views.Paint();
+    }
+  };
+  paintEachWay();  // whatever the system makes once for the first paints
+  const int before = GdiObjectCount();
+  ASSERT_GT(before, 0);
+  for (int round = 0; round < 50; ++round) paintEachWay();
+  EXPECT_EQ(GdiObjectCount(), before);
+}
+
+}  // namespace
