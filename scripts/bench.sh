@@ -23,3 +23,11 @@ xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-desktop-run.sh build/win64/
 cmake --build --preset win64 -j 2 --target tools_wine
 . scripts/wine-env.sh
 "$WINE64" build/win64/tools_wine.exe
+
+# ---- One paint of a view with the overlay beside the control's own paint of the same screen, at
+# the top and at the end of 170,000 short lines of dense text (bench/overlay_wine.cpp); it needs
+# a display, so Xvfb. About two minutes, most of it loading the text into the control.
+[ -f build/win64/build.ninja ] || cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j 2 --target overlay_wine
+. scripts/wine-env.sh
+xvfb-run -a "$WINE64" build/win64/overlay_wine.exe

@@ -130,13 +130,17 @@ LRESULT OnPaint(HWND view, WPARAM wParam, LPARAM lParam) {
   // Without the copy there is nothing to scan: the control's own painting is shown alone.
   if (!TakeViewTextCopy(view)) return PassOn(view, WM_PAINT, wParam, lParam);
   const AppSettings settings = g_appSettings;
+  LRESULT painted = 0;
   {
     const WindowDc windowDc(view);
     if (windowDc.get() != nullptr) FillGutterStrip(view, windowDc.get(), settings);
-    PassOn(view, WM_PAINT, wParam, lParam);
+    painted = PassOn(view, WM_PAINT, wParam, lParam);
     if (windowDc.get() != nullptr) ComposeOverlay(view, windowDc.get(), settings);
   }
-  // The control validated the update region above; this second pass paints nothing.
+  // The control validated the update region above. Passed on once more only while something is
+  // left to paint: with nothing to paint the control still walks the whole document, which in a
+  // large file costs as much as the paint itself.
+  if (!GetUpdateRect(view, nullptr, FALSE)) return painted;
   return PassOn(view, WM_PAINT, wParam, lParam);
 }
 

@@ -1,0 +1,209 @@
+// One paint of a view with the overlay, beside the control's own WM_PAINT of the same screen, at
+// the top and at the end of 170,000 short lines of dense text (tabs, full-width spaces, numbers
+// on). Under Wine the control's position and line questions walk the text from its start, so
+// near the end each question the overlay asks costs about as much as the control's whole paint.
+#include <windows.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/program_state_win.h"
+#include "view/richedit_win.h"
+#include "view/view_proc_win.h"
+#include "view/view_text_win.h"
+
+namespace {
+
+constexpr int kLines = 170000;
+
+double Now() {
+  LARGE_INTEGER frequency, counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  return samples[samples.size() / 2];
+}
+
+std::wstring Line(int n) {
+  std::wstring line = L"\t" + std::to_wstring(n) +
+                      L"\x3000"
+                      L"ab\tcd";
+  line += std::wstring(static_cast<size_t>(n % 7), L'x');
+  if (n % 3 == 0)
+    line +=
+        L"\x3000"
+        L"ef\tg";
+  return line + L"\r";
+}
+
+// Counts the questions that reach the view and the time they take; installed over ViewWndProc.
+WNDPROC g_viewProc = nullptr;
+int g_questions = 0;
+double g_questionTime = 0;
+
+LRESULT CALLBACK CountingProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case EM_POSFROMCHAR:
+    case EM_LINEINDEX:
+    case EM_LINEFROMCHAR:
+    case EM_GETFIRSTVISIBLELINE: {
+      ++g_questions;
+      const double start = Now();
+      const LRESULT result = CallWindowProcW(g_viewProc, view, message, wParam, lParam);
+      g_questionTime += Now() - start;
+      return result;
+    }
+    default:
+      return CallWindowProcW(g_viewProc, view, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+struct Figures {
+  double control = 0;
+  double overlay = 0;
+  double questions = 0;  // per paint with the overlay
+  double questionTime = 0;
+};
+
+void Report(const char* what, const Figures& f) {
+  std::printf("%-46s %8.2f %8.2f %6.2f %9.1f %9.2f\n", what, f.control, f.overlay, f.overlay / f.control,
+              f.questions, f.questionTime);
+}
+
+// Times `act` with the control's own procedure on the view, then with the overlay's.
+template <class Prepare, class Act>
+Figures Measure(HWND view, WNDPROC controlProc, int samples, Prepare prepare, Act act) {
+  const auto timed = [&] {
+    prepare();
+    const double start = Now();
+    act();
+    GdiFlush();
+    return Now() - start;
+  };
+  std::vector<double> control, overlay;
+  SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc));
+  for (int k = 0; k < samples; ++k) control.push_back(timed());
+  SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc));
+  g_questions = 0;
+  g_questionTime = 0;
+  for (int k = 0; k < samples; ++k) overlay.push_back(timed());
+  return {Median(control), Median(overlay), static_cast<double>(g_questions) / samples,
+          g_questionTime / samples};
+}
+
+}  // namespace
+
+int main() {
+  HMODULE library = LoadLibraryW(L"Riched20.dll");
+  WNDCLASSW frameClass{};
+  frameClass.lpfnWndProc = FrameProc;
+  frameClass.hInstance = GetModuleHandleW(nullptr);
+  frameClass.lpszClassName = L"VamOverlayBench";
+  RegisterClassW(&frameClass);
+  HWND frame = CreateWindowExW(0, frameClass.lpszClassName, L"Vam", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600,
+                               nullptr, nullptr, frameClass.hInstance, nullptr);
+  RECT client{};
+  GetClientRect(frame, &client);
+  g_wrapView =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"", 0x50200804 & ~WS_VISIBLE, 0, 0, client.right,
+                      client.bottom, frame, reinterpret_cast<HMENU>(100), frameClass.hInstance, nullptr);
+  g_noWrapView =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"", 0x50300884, 0, 0, client.right, client.bottom,
+                      frame, reinterpret_cast<HMENU>(100), frameClass.hInstance, nullptr);
+  const HWND view = g_noWrapView;
+  const auto controlProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(view, GWLP_WNDPROC));
+  SubclassView(g_noWrapView);
+  SubclassView(g_wrapView);
+  g_viewProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
+
+  g_appSettings.fontSize = 10;
+  const std::u16string face = u"Tahoma";
+  std::copy(face.begin(), face.end(), g_appSettings.fontName);
+  g_appSettings.numberLine = 1;
+  CHARFORMAT2W format{};
+  format.cbSize = sizeof(format);
+  format.dwMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_BACKCOLOR;
+  format.yHeight = 200;
+  lstrcpynW(format.szFaceName, L"Tahoma", LF_FACESIZE);
+  format.crBackColor = RGB(255, 255, 255);
+  richedit::SetBackgroundColor(view, format.crBackColor);
+  richedit::SetCharFormatAll(view, format);
+  SendMessageW(view, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  richedit::SetTabStop(view, 32);
+  richedit::SetLeftMargin(view, 56);
+  richedit::LimitText(view, 0x7FFFFFFE);
+  SendMessageW(view, EM_SETUNDOLIMIT, 0, 0);
+  ShowWindow(frame, SW_SHOW);
+  UpdateWindow(frame);
+
+  // Appended a thousand lines at a time: Wine's control takes a whole text of this many short
+  // lines in a time that grows with the square of its length.
+  double start = Now();
+  for (int first = 0; first < kLines; first += 1000) {
+    std::wstring chunk;
+    for (int n = first; n < first + 1000 && n < kLines; ++n) chunk += Line(n);
+    richedit::SetSel(view, -1, -1);
+    SendMessageW(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(chunk.c_str()));
+  }
+  std::printf("%d lines, %d characters, loaded in %.0f ms\n", richedit::LineCount(view) - 1,
+              richedit::TextLength(view), Now() - start);
+  DiscardViewTextCopy();
+  start = Now();
+  TakeViewTextCopy(view);
+  std::printf("text copy and line starts, once per load: %.1f ms\n\n", Now() - start);
+
+  const int end = static_cast<int>(CurrentViewTextCopy()->lines.starts.back());
+  const int rows = richedit::LineCount(view);
+  const auto at = [&](int where) {
+    richedit::SetSel(view, where, where);
+    richedit::ScrollCaret(view);
+    richedit::LineScroll(view, -1000, 0);
+  };
+  const auto nothing = [] {};
+  const auto forget = [] { ForgetViewLayout(nullptr); };
+  const auto repaint = [&] {
+    InvalidateRect(view, nullptr, FALSE);
+    UpdateWindow(view);
+  };
+
+  std::printf("%-46s %8s %8s %6s %9s %9s\n", "ms, median", "control", "overlay", "ratio", "questions",
+              "their ms");
+  for (const bool atEnd : {false, true}) {
+    const std::string where = atEnd ? "end" : "top";
+    at(atEnd ? end : 0);
+    repaint();
+    Report((where + ": repaint of the same screen").c_str(),
+           Measure(view, controlProc, 15, nothing, repaint));
+    Report((where + ": first paint after a layout change").c_str(),
+           Measure(view, controlProc, 5, forget, repaint));
+  }
+  // Up from the end: each step shows rows not painted before; the control repaints at once.
+  at(end);
+  repaint();
+  Report("end: one-row scroll step with its paint", Measure(view, controlProc, 9, nothing, [&] {
+           richedit::LineScroll(view, 0, -1);
+           UpdateWindow(view);
+         }));
+  const int page = client.bottom / 16;
+  Report("end: page scroll step with its paint", Measure(view, controlProc, 5, nothing, [&] {
+           richedit::LineScroll(view, 0, -page);
+           UpdateWindow(view);
+         }));
+  std::printf("\n(%d rows; first visible row now %d)\n", rows, richedit::FirstVisibleLine(view));
+
+  DestroyWindow(frame);
+  FreeLibrary(library);
+  return 0;
+}
