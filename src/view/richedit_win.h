@@ -73,6 +73,24 @@ inline void SetCharFormatAll(HWND view, const CHARFORMAT2W& format) {
 inline void SetTabStop(HWND view, int dialogUnits) {
   SendMessageW(view, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&dialogUnits));
 }
-inline void SetLeftMargin(HWND view, int pixels) { SendMessageW(view, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(pixels, 0)); }
+// Some rich-edit builds (Wine's among them) ignore EM_SETMARGINS and would draw the text under
+// the gutter; there the formatting rectangle keeps the margin instead. Both views are of one
+// class, so the first margin set tells for the whole run.
+inline void SetLeftMargin(HWND view, int pixels) {
+  static int marginsHonoured = -1;  // unknown until a margin is first set
+  SendMessageW(view, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(pixels, 0));
+  if (marginsHonoured < 0 && pixels > 0) {
+    marginsHonoured = static_cast<int>(LOWORD(SendMessageW(view, EM_POSFROMCHAR, 0, 0))) >= pixels ? 1 : 0;
+  }
+  if (marginsHonoured != 0) return;
+  if (pixels == 0) {
+    SendMessageW(view, EM_SETRECT, 0, 0);  // the control's own rectangle again
+    return;
+  }
+  RECT format{};
+  SendMessageW(view, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  format.left = pixels;
+  SendMessageW(view, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
+}
 
 }  // namespace richedit
