@@ -50,6 +50,8 @@ bool KeepsLayout(UINT message, WPARAM wParam) {
     case WM_TIMER:
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+    case WM_IME_SETCONTEXT:
+    case WM_IME_NOTIFY:
     case WM_VSCROLL:
     case WM_HSCROLL:
     case WM_KEYUP:
@@ -96,6 +98,8 @@ bool KeepsLayout(UINT message, WPARAM wParam) {
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:  // Ctrl with the wheel zooms
       return (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) == 0;
+    case WM_CHAR:  // the text is read-only; control characters may be formatting shortcuts
+      return wParam >= 0x20;
     default:
       return false;
   }
