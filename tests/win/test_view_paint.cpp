@@ -142,13 +142,7 @@ class Views {
       // Wine's control gives text set later the default format, not that of all the text.
       SendMessageW(view, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
       richedit::SetTabStop(view, 32);
-      richedit::SetLeftMargin(view, 56);
-      // Wine's control ignores the margin; its formatting rectangle keeps the gutter free of text
-      // instead, with numbers off too.
-      RECT format{};
-      SendMessageW(view, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-      format.left = 56;
-      SendMessageW(view, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
+      richedit::SetLeftMargin(view, 56);  // kept with numbers off too, so the gutter holds no text
       richedit::LimitText(view, 0x7FFFFFFE);
     }
     ShowWindow(g_wrapView, settings.wordWrap == 1 ? SW_SHOW : SW_HIDE);
