@@ -131,8 +131,8 @@ void SetEncodingLabel(HWND mainWindow, HMENU menu, std::u16string_view label) {
 
 void LoadTextFile(HWND mainWindow, HWND noWrapView, HWND wrapView, const std::wstring& path,
                   AppSettings settings, HMENU menu) {
-  richedit::SetText(noWrapView, L"");
-  richedit::SetText(wrapView, L"");
+  richedit::SetTextDeferringPaint(noWrapView, L"");
+  richedit::SetTextDeferringPaint(wrapView, L"");
 
   std::vector<unsigned char> bytes;
   std::uint64_t count = 0;
@@ -160,8 +160,8 @@ void LoadTextFile(HWND mainWindow, HWND noWrapView, HWND wrapView, const std::ws
   if (!text) return;
   // The bytes go before the views make their own copies of the text.
   std::vector<unsigned char>().swap(bytes);
-  richedit::SetText(noWrapView, W(text->c_str()));
-  richedit::SetText(wrapView, W(text->c_str()));
+  richedit::SetTextDeferringPaint(noWrapView, W(text->c_str()));
+  richedit::SetTextDeferringPaint(wrapView, W(text->c_str()));
   text.reset();
 
   PutCaretAtStart(VisibleView(settings, noWrapView, wrapView));

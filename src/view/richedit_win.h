@@ -9,6 +9,14 @@
 namespace richedit {
 
 inline void SetText(HWND view, const wchar_t* text) { SetWindowTextW(view, text); }
+// Replaces the text without the synchronous repaint some controls (Wine's) make inside
+// WM_SETTEXT: the view is painted once, at the caller's next update, instead of at every set.
+inline void SetTextDeferringPaint(HWND view, const wchar_t* text) {
+  SendMessageW(view, WM_SETREDRAW, FALSE, 0);
+  SetWindowTextW(view, text);
+  SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(view, nullptr, FALSE);
+}
 inline int TextLength(HWND view) { return GetWindowTextLengthW(view); }
 
 // The raw text: one code unit per character position, paragraph ends as single CR.
