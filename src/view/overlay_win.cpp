@@ -100,17 +100,27 @@ HFONT CreateFaceFont(const AppSettings& settings, int height) {
   return CreateFontIndirectW(&font);
 }
 
-void DrawStrokes(HDC dc, const OverlayMark& mark, int lineHeight, HPEN solid, HPEN dotted) {
+// Grows extent to hold a drawn rectangle.
+void Include(RECT& extent, const RECT& drawn) {
+  RECT both{};
+  UnionRect(&both, &extent, &drawn);
+  extent = both;
+}
+
+void DrawStrokes(HDC dc, const OverlayMark& mark, int lineHeight, HPEN solid, HPEN dotted, RECT& extent) {
   for (const MarkStroke& stroke : MarkStrokes(mark, lineHeight)) {
     if (stroke.dotted) SelectObject(dc, dotted);
     MoveToEx(dc, stroke.points.front().x, stroke.points.front().y, nullptr);
     for (size_t k = 1; k < stroke.points.size(); ++k) LineTo(dc, stroke.points[k].x, stroke.points[k].y);
     if (stroke.dotted) SelectObject(dc, solid);
+    for (const ViewPoint& point : stroke.points)
+      Include(extent, {point.x, point.y, point.x + 1, point.y + 1});
   }
 }
 
-void DrawPlan(HDC dc, const OverlayPlan& plan, const AppSettings& settings, int dpi, int lineHeight,
-              const RECT& client) {
+OverlayExtent DrawPlan(HDC dc, const OverlayPlan& plan, const AppSettings& settings, int dpi, int lineHeight,
+                       const RECT& client) {
+  OverlayExtent extent;
   const COLORREF markColor = settings.blackBack == 1 ? RGB(0xC0, 0xC0, 0xC0) : RGB(0x40, 0x40, 0x40);
   const GdiObject<HPEN> solid(CreatePen(PS_SOLID, 1, markColor));
   const GdiObject<HPEN> dotted(CreatePen(PS_DOT, 1, markColor));
@@ -129,6 +139,7 @@ void DrawPlan(HDC dc, const OverlayPlan& plan, const AppSettings& settings, int 
         wsprintfW(number, L"%d", mark.number);
         RECT box{0, mark.y, kNumberBoxRight, mark.bottom};
         DrawTextW(dc, number, -1, &box, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+        Include(extent.marks, box);
         break;
       }
       case OverlayMarkKind::EndOfText: {
@@ -136,23 +147,30 @@ void DrawPlan(HDC dc, const OverlayPlan& plan, const AppSettings& settings, int 
         const SelectedObject selected(dc, eofFont.get());
         RECT box{mark.x, mark.y, mark.x + lineHeight, mark.y + lineHeight};
         DrawTextW(dc, L"[EOF]", 5, &box, DT_NOCLIP);
+        RECT text = box;  // unclipped, the text may reach past the box
+        DrawTextW(dc, L"[EOF]", 5, &text, DT_NOCLIP | DT_CALCRECT);
+        Include(extent.marks, box);
+        Include(extent.marks, text);
         break;
       }
       case OverlayMarkKind::LineEnd:
       case OverlayMarkKind::Tab:
       case OverlayMarkKind::WideSpace:
-        DrawStrokes(dc, mark, lineHeight, solid.get(), dotted.get());
+        DrawStrokes(dc, mark, lineHeight, solid.get(), dotted.get(), extent.marks);
         break;
     }
   }
   if (plan.separator) {
     MoveToEx(dc, kSeparatorX, 0, nullptr);
     LineTo(dc, kSeparatorX, client.bottom);
+    Include(extent.marks, {kSeparatorX, 0, kSeparatorX + 1, client.bottom});
   }
   if (plan.caretRule) {
     MoveToEx(dc, 0, plan.caretRuleY, nullptr);
     LineTo(dc, client.right, plan.caretRuleY);
+    extent.caretRule = {0, plan.caretRuleY, client.right, plan.caretRuleY + 1};
   }
+  return extent;
 }
 
 }  // namespace
@@ -164,16 +182,20 @@ void ForgetViewLayout(HWND view) {
 }
 
 void DrawViewOverlay(AppSettings settings, HDC memoryDc) {
+  DrawViewOverlayExtent(settings, memoryDc);
+}
+
+OverlayExtent DrawViewOverlayExtent(const AppSettings& settings, HDC memoryDc) {
   const ViewTextCopy* copy = CurrentViewTextCopy();
   const HWND view = VisibleView(settings, g_noWrapView, g_wrapView);
-  if (copy == nullptr || view == nullptr) return;
+  if (copy == nullptr || view == nullptr) return {};
   const int dpi = GetDeviceCaps(memoryDc, LOGPIXELSY);
   const int lineHeight = MulDiv(settings.fontSize, dpi, 72);
-  if (lineHeight <= 0) return;  // a font size with no height: nothing is drawn
+  if (lineHeight <= 0) return {};  // a font size with no height: nothing is drawn
   RECT client{};
   GetClientRect(view, &client);
   ControlAnswers answers(view, MemoFor(view, client));
   const OverlayPlan plan = PlanOverlay(copy->text, copy->lines, answers,
                                        {lineHeight, client.right, client.bottom, settings.numberLine == 1});
-  DrawPlan(memoryDc, plan, settings, dpi, lineHeight, client);
+  return DrawPlan(memoryDc, plan, settings, dpi, lineHeight, client);
 }

@@ -126,8 +126,17 @@ void ComposeOverlay(HWND view, HDC windowDc, const AppSettings& settings) {
   const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(windowDc, width, height));
   if (memoryDc.get() == nullptr || bitmap.get() == nullptr) return;
   const SelectedObject selected(memoryDc.get(), bitmap.get());
-  DrawViewOverlay(settings, memoryDc.get());
-  TransparentBlt(windowDc, 0, 0, width, height, memoryDc.get(), 0, 0, width, height, RGB(0, 0, 0));
+  const OverlayExtent extent = DrawViewOverlayExtent(settings, memoryDc.get());
+  // Only where the overlay drew: elsewhere the bitmap is black and the transfer would skip every
+  // pixel, at a cost that grows with the area.
+  for (const RECT& drawn : {extent.marks, extent.caretRule}) {
+    RECT part{};
+    if (!IntersectRect(&part, &drawn, &client)) continue;
+    const int w = part.right - part.left;
+    const int h = part.bottom - part.top;
+    TransparentBlt(windowDc, part.left, part.top, w, h, memoryDc.get(), part.left, part.top, w, h,
+                   RGB(0, 0, 0));
+  }
 }
 
 LRESULT OnPaint(HWND view, WPARAM wParam, LPARAM lParam) {

@@ -1,10 +1,12 @@
-// The views' cached text copy and what the overlay keeps of a view's layout between paints.
+// What the view procedure and the overlay share: the cached text copy, where the overlay drew,
+// and what it keeps of a view's layout between paints.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "app/settings.h"
 #include "view/overlay.h"
 
 // The raw text of the views (one code unit per character position, NUL-terminated) and its
@@ -18,6 +20,14 @@ struct ViewTextCopy {
 const ViewTextCopy* CurrentViewTextCopy();
 // Takes the copy from view unless there is one; false when it cannot be allocated.
 bool TakeViewTextCopy(HWND view);
+
+// Where a paint of the overlay drew on its bitmap; the rest of the bitmap stays black.
+struct OverlayExtent {
+  RECT marks{};  // numbers, separator, marks and [EOF]
+  RECT caretRule{};
+};
+// Draws as DrawViewOverlay does and tells where.
+OverlayExtent DrawViewOverlayExtent(const AppSettings& settings, HDC memoryDc);
 
 // Forgets what the overlay learnt of view's layout (nullptr: of both views). Called whenever the
 // text, the formatting or the size of a view may have changed.

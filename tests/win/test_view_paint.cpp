@@ -219,6 +219,41 @@ TEST_P(ViewPaint, DrawsGutterMarksEofAndCaretRuleOverTheText) {
 INSTANTIATE_TEST_SUITE_P(Backgrounds, ViewPaint,
                          testing::Values(std::pair{0, 0}, std::pair{1, 0}, std::pair{0, 1}, std::pair{1, 1}));
 
+// The paint copies only the parts of the overlay bitmap where the overlay says it drew.
+TEST(ViewPaintExtent, HoldsEveryPixelTheOverlayDrew) {
+  for (int blackBack : {0, 1}) {
+    AppSettings settings = Settings(blackBack, 0, 1);
+    settings.fontSize = 20;  // [EOF] reaches well past its box
+    Views views(settings,
+                L"ab\r\tcd\x3000"
+                L"ef\r\r\txyz");
+    richedit::SetSel(views.Visible(), 4, 4);
+    views.Paint();
+    RECT client{};
+    GetClientRect(views.Visible(), &client);
+    HDC windowDc = GetDC(views.Visible());
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    HBITMAP bitmap = CreateCompatibleBitmap(windowDc, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memoryDc, bitmap);
+    const OverlayExtent extent = DrawViewOverlayExtent(g_appSettings, memoryDc);
+    int drawn = 0, outside = 0;
+    for (int y = 0; y < client.bottom; ++y) {
+      for (int x = 0; x < client.right; ++x) {
+        if (GetPixel(memoryDc, x, y) == RGB(0, 0, 0)) continue;
+        ++drawn;
+        const POINT at{x, y};
+        if (!PtInRect(&extent.marks, at) && !PtInRect(&extent.caretRule, at)) ++outside;
+      }
+    }
+    SelectObject(memoryDc, old);
+    DeleteObject(bitmap);
+    DeleteDC(memoryDc);
+    ReleaseDC(views.Visible(), windowDc);
+    EXPECT_GT(drawn, 100) << blackBack;
+    EXPECT_EQ(outside, 0) << blackBack;
+  }
+}
+
 TEST(ViewPaintGutter, HoldsNothingWithNumbersOff) {
   Views views(Settings(0, 0, 0), L"one\rtwo\rthree");
   richedit::SetSel(views.Visible(), 0, 0);
