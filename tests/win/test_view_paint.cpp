@@ -267,6 +267,21 @@ TEST(ViewPaintGutter, HoldsNothingWithNumbersOff) {
   EXPECT_GT(gutterInk(views.Paint()), 0);
 }
 
+TEST(ViewPaintGutter, NothingIsDrawnWithoutALineHeight) {
+  Views views(Settings(0, 0, 1), L"a\rb");
+  const int middle = views.Paint().height / 2;
+  ASSERT_EQ(views.Paint().At(52, middle), kGreyOnWhite);
+  g_appSettings.fontSize = 0;
+  EXPECT_EQ(views.Paint().At(52, middle), RGB(255, 255, 255));
+}
+
+TEST(ViewPaintMessages, SubclassingAViewAgainKeepsTheControlsProcedure) {
+  Views views(Settings(0, 0, 1), L"a\rb");
+  SubclassView(g_noWrapView);  // would make the procedure pass every message to itself
+  EXPECT_EQ(views.Paint().At(52, 5), kGreyOnWhite);
+  EXPECT_EQ(richedit::LineCount(g_noWrapView), 2);
+}
+
 TEST(ViewPaintMessages, EraseBackgroundAnswersOneAndLeavesTheDcAlone) {
   Views views(Settings(0, 0, 1), L"text");
   HDC screen = GetDC(nullptr);
