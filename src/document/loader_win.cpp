@@ -22,6 +22,7 @@
 #include "document/decode.h"
 #include "document/encoding_detect.h"
 #include "view/richedit_win.h"
+#include "view/view_proc_win.h"
 
 namespace {
 
@@ -133,6 +134,10 @@ void LoadTextFile(HWND mainWindow, HWND noWrapView, HWND wrapView, const std::ws
                   AppSettings settings, HMENU menu) {
   richedit::SetTextDeferringPaint(noWrapView, L"");
   richedit::SetTextDeferringPaint(wrapView, L"");
+  // The views may paint before the caller discards the text copy (behind the size question, at
+  // the label's update): with the copy dropped here such a paint reads the text as it is then,
+  // instead of laying the previous file's marks over it.
+  DiscardViewTextCopy();
 
   std::vector<unsigned char> bytes;
   std::uint64_t count = 0;

@@ -75,7 +75,10 @@ inline POINTL PointFromChar(HWND view, int pos) {
 }
 
 inline void SetBackgroundColor(HWND view, COLORREF color) { SendMessageW(view, EM_SETBKGNDCOLOR, 0, color); }
+// The default format too: some controls (Wine's) give text set later the default format rather
+// than the one of the text replaced, which would show white-on-black text as black on black.
 inline void SetCharFormatAll(HWND view, const CHARFORMAT2W& format) {
+  SendMessageW(view, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
   SendMessageW(view, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
 }
 inline void SetTabStop(HWND view, int dialogUnits) {

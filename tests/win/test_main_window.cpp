@@ -8,6 +8,7 @@
 
 #include "app/accelerators_win.h"
 #include "app/commands.h"
+#include "view/richedit_win.h"
 
 namespace {
 
@@ -85,6 +86,30 @@ TEST(Accelerators, NineteenEntriesInOrderSurviveCreation) {
     EXPECT_EQ(copied[i].cmd, expected[i].id) << "entry " << i + 1;
   }
   DestroyAcceleratorTable(table);
+}
+
+TEST(ViewFormat, TextSetAfterTheFormatKeepsItsColours) {
+  // A white-on-black view must show a file loaded afterwards in white, not black on black.
+  HMODULE library = LoadLibraryW(L"Riched20.dll");
+  ASSERT_NE(library, nullptr);
+  HWND view = CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP | ES_MULTILINE, 0, 0, 200, 100, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(view, nullptr);
+  CHARFORMAT2W white{};
+  white.cbSize = sizeof(white);
+  white.dwMask = CFM_COLOR | CFM_BACKCOLOR;
+  white.crTextColor = RGB(255, 255, 255);
+  white.crBackColor = RGB(0, 0, 0);
+  richedit::SetCharFormatAll(view, white);
+  SetWindowTextW(view, L"abc\rdef");
+  richedit::SetSel(view, 0, -1);
+  CHARFORMAT2W got{};
+  got.cbSize = sizeof(got);
+  SendMessageW(view, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&got));
+  EXPECT_EQ(got.crTextColor, RGB(255, 255, 255));
+  EXPECT_FALSE(got.dwEffects & CFE_AUTOCOLOR);
+  DestroyWindow(view);
+  FreeLibrary(library);
 }
 
 }  // namespace

@@ -72,6 +72,20 @@ std::vector<Sent> SentOf(UINT message) {
   return out;
 }
 
+// The whole-text formats sent; each also goes out as the default format for text set later, with
+// the same contents.
+std::vector<Sent> WholeTextFormatsSent() {
+  std::vector<Sent> all;
+  const std::vector<Sent> sent = SentOf(EM_SETCHARFORMAT);
+  for (size_t i = 0; i < sent.size(); ++i) {
+    if (sent[i].wParam != SCF_ALL) continue;
+    EXPECT_TRUE(i > 0 && sent[i - 1].wParam == SCF_DEFAULT && sent[i - 1].view == sent[i].view &&
+                sent[i - 1].format.dwMask == sent[i].format.dwMask);
+    all.push_back(sent[i]);
+  }
+  return all;
+}
+
 std::wstring TempFileName(const wchar_t* prefix) {
   wchar_t dir[MAX_PATH] = {};
   wchar_t name[MAX_PATH] = {};
@@ -268,7 +282,7 @@ TEST_F(ViewCommands, BlackBackgroundRecoloursBothViewsAtOnce) {
       EXPECT_EQ(format.crBackColor, c.background) << c.before;
       EXPECT_EQ(format.dwEffects & (CFE_AUTOCOLOR | CFE_AUTOBACKCOLOR), 0u) << c.before;
     }
-    const auto formats = SentOf(EM_SETCHARFORMAT);
+    const auto formats = WholeTextFormatsSent();
     ASSERT_EQ(formats.size(), 2u);
     EXPECT_EQ(formats[0].view, g_noWrapView);
     EXPECT_EQ(formats[0].wParam, static_cast<WPARAM>(SCF_ALL));
@@ -293,7 +307,7 @@ TEST_F(ViewCommands, KeypadFontSizeStepsStayWithinOneTo1638Points) {
     for (HWND view : {g_noWrapView, g_wrapView}) {
       EXPECT_EQ(CharFormatOf(view).yHeight, c.after * 20) << c.before << " " << c.command;
     }
-    const auto formats = SentOf(EM_SETCHARFORMAT);
+    const auto formats = WholeTextFormatsSent();
     ASSERT_EQ(formats.size(), 2u);
     EXPECT_EQ(formats[0].view, g_noWrapView);
     EXPECT_EQ(formats[0].format.dwMask, static_cast<DWORD>(CFM_SIZE));
