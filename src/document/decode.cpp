@@ -4,14 +4,7 @@
 
 #include <cstring>
 
-// VAM_NO_SIMD builds the portable path on any machine, so it can be tested too.
-#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && \
-    !defined(VAM_NO_SIMD)
-#include <emmintrin.h>
-#define VAM_DECODE_SSE2 1
-#else
-#define VAM_DECODE_SSE2 0
-#endif
+#include "app/simd.h"
 
 namespace {
 
@@ -23,7 +16,7 @@ bool StartsWithUtf8Bom(const unsigned char* b, std::size_t n) {
   return n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
 }
 
-#if VAM_DECODE_SSE2
+#if VAM_SSE2
 __m128i Load16(const unsigned char* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
@@ -40,7 +33,7 @@ Utf8Extent MeasureUtf8(const unsigned char* b, std::size_t n) {
   std::size_t i = 0;
   std::size_t continuation = 0;
   std::size_t fourByteLeads = 0;
-#if VAM_DECODE_SSE2
+#if VAM_SSE2
   const __m128i zero = _mm_setzero_si128();
   const __m128i c0 = _mm_set1_epi8(static_cast<char>(0xC0)), x80 = _mm_set1_epi8(static_cast<char>(0x80));
   const __m128i f0 = _mm_set1_epi8(static_cast<char>(0xF0));
@@ -121,7 +114,7 @@ std::size_t DecodeRun(const unsigned char* b, std::size_t i, std::size_t end, ch
   while (i < end) {
     const unsigned c = b[i];
     if (c < 0x80) {
-#if VAM_DECODE_SSE2
+#if VAM_SSE2
       const __m128i zero = _mm_setzero_si128();
       while (i + 16 <= end) {
         const __m128i v = Load16(b + i);
@@ -137,7 +130,7 @@ std::size_t DecodeRun(const unsigned char* b, std::size_t i, std::size_t end, ch
     }
     // Most text outside ASCII is three bytes a character: a run of them is decoded without the
     // general path, five characters checked at once, then each one checked as one word.
-#if VAM_DECODE_SSE2
+#if VAM_SSE2
     const __m128i shapeMask =
         _mm_setr_epi8(-16, -64, -64, -16, -64, -64, -16, -64, -64, -16, -64, -64, -16, -64, -64, 0);
     const __m128i shape =
@@ -274,7 +267,7 @@ std::u16string SanitizeBinary(const unsigned char* bytes, std::size_t length) {
   std::u16string text(length, u'\0');  // a zero fill is a memset; every unit is written below
   char16_t* out = text.data();
   std::size_t i = 0;
-#if VAM_DECODE_SSE2
+#if VAM_SSE2
   // Signed compares: 20..7E lie between 1F and 7F, bytes from 80 up are negative.
   const __m128i zero = _mm_setzero_si128(), space = _mm_set1_epi8(' ');
   const __m128i below = _mm_set1_epi8(0x1F), del = _mm_set1_epi8(0x7F);

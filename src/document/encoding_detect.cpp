@@ -11,14 +11,7 @@
 #include <bit>
 #include <cstring>
 
-// VAM_NO_SIMD builds the portable path on any machine, so it can be tested too.
-#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && \
-    !defined(VAM_NO_SIMD)
-#include <emmintrin.h>
-#define VAM_DETECT_SSE2 1
-#else
-#define VAM_DETECT_SSE2 0
-#endif
+#include "app/simd.h"
 
 namespace {
 
@@ -105,7 +98,7 @@ std::int64_t SjisWalkFrom(const unsigned char* b, std::size_t n, std::size_t l, 
   return s;
 }
 
-#if VAM_DETECT_SSE2
+#if VAM_SSE2
 
 __m128i Load16(const unsigned char* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -256,7 +249,7 @@ std::size_t FirstNonPlainByte(const unsigned char* b, std::size_t n) {
 
 std::size_t AsciiPrefixLength(const unsigned char* b, std::size_t n) {
   std::size_t i = 0;
-#if VAM_DETECT_SSE2
+#if VAM_SSE2
   for (; i + 64 <= n; i += 64) {
     const __m128i any = _mm_or_si128(_mm_or_si128(Load16(b + i), Load16(b + i + 16)),
                                      _mm_or_si128(Load16(b + i + 32), Load16(b + i + 48)));

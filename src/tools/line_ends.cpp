@@ -4,10 +4,7 @@
 #include <bit>
 #include <cstdint>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
-#define VAM_LINE_ENDS_SSE2 1
-#endif
+#include "app/simd.h"
 
 // A selection can be megabytes; the copy should cost about what copying it costs. With SSE2 the
 // text is compared eight code units at a time; elsewhere a plain loop does the same work.
@@ -25,7 +22,7 @@ std::size_t CountCrsTail(const char16_t* p, const char16_t* end) {
   return static_cast<std::size_t>(std::count(p, end, u'\r'));
 }
 
-#ifdef VAM_LINE_ENDS_SSE2
+#if VAM_SSE2
 
 __m128i Load(const char16_t* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bytes.h"
+
 #include <algorithm>
 #include <random>
 #include <string>
@@ -9,22 +11,11 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
 
 Bytes B(std::string_view s) {
   return Bytes(s.begin(), s.end());
 }
 
-std::string Hex(const Bytes& b) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string s;
-  for (unsigned char c : b) {
-    s += digits[c >> 4];
-    s += digits[c & 15];
-    s += ' ';
-  }
-  return s;
-}
 
 std::string Units(const std::u16string& t) {
   std::string s;

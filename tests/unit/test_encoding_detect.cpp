@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bytes.h"
+
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -10,7 +12,6 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
 
 constexpr std::optional<std::int64_t> kNotScored = std::nullopt;
 
@@ -32,16 +33,6 @@ const char* Name(TextEncoding e) {
   return "?";
 }
 
-std::string Hex(const Bytes& b) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string s;
-  for (unsigned char c : b) {
-    s += digits[c >> 4];
-    s += digits[c & 15];
-    s += ' ';
-  }
-  return s;
-}
 
 TEST(DetectTextEncoding, TableOfBytesScoresAndResults) {
   struct Case {
