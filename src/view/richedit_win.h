@@ -11,7 +11,12 @@ namespace richedit {
 inline void SetText(HWND view, const wchar_t* text) { SetWindowTextW(view, text); }
 // Replaces the text without the synchronous repaint some controls (Wine's) make inside
 // WM_SETTEXT: the view is painted once, at the caller's next update, instead of at every set.
+// A hidden view paints nothing anyway, and WM_SETREDRAW TRUE would make it visible.
 inline void SetTextDeferringPaint(HWND view, const wchar_t* text) {
+  if ((GetWindowLongW(view, GWL_STYLE) & WS_VISIBLE) == 0) {
+    SetWindowTextW(view, text);
+    return;
+  }
   SendMessageW(view, WM_SETREDRAW, FALSE, 0);
   SetWindowTextW(view, text);
   SendMessageW(view, WM_SETREDRAW, TRUE, 0);

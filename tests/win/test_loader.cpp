@@ -249,6 +249,15 @@ TEST_F(Loader, FileThatAnotherProgramIsWritingIsShown) {
   CloseHandle(writer);
 }
 
+TEST_F(Loader, TheHiddenViewStaysHiddenAndTheShownOneShown) {
+  ShowWindow(main_, SW_SHOW);
+  ShowWindow(wrap_, SW_HIDE);
+  Load(Write(L"shown.txt", "abc"));
+  ExpectBothViews(L"abc");
+  EXPECT_TRUE(IsWindowVisible(noWrap_));
+  EXPECT_FALSE(IsWindowVisible(wrap_));
+}
+
 TEST_F(Loader, LargeFileQuestionAboveTenMebibytesYesReadsAllNoTheStart) {
   // A UTF-16LE text "AB" and zeros: the views get two characters however much is read.
   std::string bytes =
