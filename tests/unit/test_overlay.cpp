@@ -90,7 +90,7 @@ class ModelView final : public OverlayView {
   int offset_;
 };
 
-// The per-character scan as first described: the view is asked for the row of every character.
+// The per-character reference scan: the view is asked for the row of every character.
 OverlayPlan ReferencePlan(std::u16string_view text, ModelView& view, const OverlayGeometry& g) {
   OverlayPlan plan;
   if (g.lineHeight <= 0) return plan;
