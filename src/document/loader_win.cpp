@@ -125,7 +125,8 @@ void SetEncodingLabel(HWND mainWindow, HMENU menu, std::u16string_view label) {
   info.dwTypeData = text.data();
   SetMenuItemInfoW(menu, 2, TRUE, &info);
   DrawMenuBar(mainWindow);
-  UpdateWindow(mainWindow);
+  // No UpdateWindow here: every caller repaints the window right after the load, and a paint
+  // here would only be done again (under Wine each costs as much as the step's own work).
 }
 
 }  // namespace
