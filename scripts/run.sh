@@ -26,16 +26,6 @@ if [ -z "$exe" ]; then
 fi
 
 . scripts/wine-env.sh
-# Wine converts file names and arguments with the C library's locale: without a ja_JP.UTF-8
-# locale a Japanese file name cannot be opened. Build one under build/ if the system has none.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' && [ -z "${LOCPATH:-}" ]; then
-  if [ ! -d build/locale/ja_JP.UTF-8 ]; then
-    mkdir -p build/locale
-    localedef -i ja_JP -f UTF-8 build/locale/ja_JP.UTF-8 >/dev/null 2>&1 || true
-  fi
-  [ -d build/locale/ja_JP.UTF-8 ] && export LOCPATH="$root/build/locale"
-fi
-
 # Wine sees the Linux root as drive Z:.
 winfile="Z:${file//\//\\}"
 shots="$root/build/screenshots"
