@@ -15,6 +15,7 @@
 #include "tools/clipboard_win.h"
 #include "tools/find_win.h"
 #include "view/richedit_win.h"
+#include "view/view_colors.h"
 #include "view/view_commands_win.h"
 #include "view/view_proc_win.h"
 
@@ -68,9 +69,8 @@ CHARFORMAT2W ViewCharFormat(const AppSettings& settings) {
   format.yHeight = settings.fontSize * 20;
   lstrcpynW(format.szFaceName, W(settings.fontName), LF_FACESIZE);
   format.bCharSet = ANSI_CHARSET;
-  const bool black = settings.blackBack == 1;
-  format.crTextColor = black ? RGB(255, 255, 255) : RGB(0, 0, 0);
-  format.crBackColor = black ? RGB(0, 0, 0) : RGB(255, 255, 255);
+  format.crTextColor = ViewTextColor(settings.blackBack);
+  format.crBackColor = ViewBackground(settings.blackBack);
   return format;
 }
 

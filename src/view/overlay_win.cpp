@@ -3,6 +3,7 @@
 // and line questions walk the text from the start in some controls, so near the end of a large
 // file one question costs about as much as the control's whole paint.
 #include "view/overlay_win.h"
+#include "view/view_colors.h"
 
 #include <algorithm>
 #include <array>
@@ -129,7 +130,7 @@ OverlayExtent DrawPlan(HDC dc, const OverlayPlan& plan, const AppSettings& setti
   const SelectedObject pen(dc, solid.get());
   const SelectedObject font(dc, numberFont.get());
   SetTextColor(dc, markColor);
-  SetBkColor(dc, settings.blackBack == 1 ? RGB(0, 0, 0) : RGB(255, 255, 255));
+  SetBkColor(dc, ViewBackground(settings.blackBack));
   SetBkMode(dc, OPAQUE);
 
   for (const OverlayMark& mark : plan.marks) {

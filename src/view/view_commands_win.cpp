@@ -22,6 +22,7 @@
 #include "tools/find_win.h"
 #include "view/font_size.h"
 #include "view/richedit_win.h"
+#include "view/view_colors.h"
 #include "view/view_proc_win.h"
 
 namespace {
@@ -81,12 +82,8 @@ std::wstring CurrentPathOf(const FolderFileList& list) {
   return list.entries[static_cast<size_t>(list.currentIndex)];
 }
 
-COLORREF BackgroundOf(const AppSettings& settings) {
-  return settings.blackBack == 1 ? RGB(0, 0, 0) : RGB(255, 255, 255);
-}
-COLORREF TextColorOf(const AppSettings& settings) {
-  return settings.blackBack == 1 ? RGB(255, 255, 255) : RGB(0, 0, 0);
-}
+COLORREF BackgroundOf(const AppSettings& settings) { return ViewBackground(settings.blackBack); }
+COLORREF TextColorOf(const AppSettings& settings) { return ViewTextColor(settings.blackBack); }
 
 CHARFORMAT2W ColorFormat(const AppSettings& settings, DWORD mask) {
   CHARFORMAT2W format{};

@@ -10,6 +10,7 @@
 #include "app/program_state_win.h"
 #include "view/gdi_win.h"
 #include "view/overlay_win.h"
+#include "view/view_colors.h"
 #include "view/view_text_win.h"
 
 namespace {
@@ -110,7 +111,7 @@ void FillGutterStrip(HWND view, HDC dc, const AppSettings& settings) {
   GetClientRect(view, &strip);
   strip.right = kGutterStripWidth;
   const GdiObject<HBRUSH> brush(
-      CreateSolidBrush(settings.blackBack == 1 ? RGB(0, 0, 0) : RGB(255, 255, 255)));
+      CreateSolidBrush(ViewBackground(settings.blackBack)));
   if (brush.get() != nullptr) FillRect(dc, &strip, brush.get());
 }
 
