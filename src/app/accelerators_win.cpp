@@ -34,7 +34,9 @@ const AcceleratorTable kTable = {{
 
 }  // namespace
 
-const AcceleratorTable& VamAccelerators() { return kTable; }
+const AcceleratorTable& VamAccelerators() {
+  return kTable;
+}
 
 HACCEL CreateVamAccelerators() {
   AcceleratorTable table = kTable;  // the API takes a non-const array

@@ -59,8 +59,9 @@ WPARAM RunMessageLoop(HWND window, HACCEL accelerators) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!RegisterMainClass(instance)) return 0;
   HMENU menu = LoadMenuW(instance, L"VAM_MENU");
-  HWND window = CreateWindowExW(WS_EX_COMPOSITED, L"Vam", L"Vam", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, nullptr);
+  HWND window =
+      CreateWindowExW(WS_EX_COMPOSITED, L"Vam", L"Vam", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, nullptr);
   if (window == nullptr) {
     // No window means no WM_QUIT would ever arrive: end here.
     if (menu != nullptr) DestroyMenu(menu);

@@ -26,7 +26,9 @@ constexpr DWORD kWrapViewStyle = 0x50200804;    // child, visible, vscroll, mult
 constexpr DWORD kNoWrapViewStyle = 0x50300884;  // the same with hscroll and auto-hscroll: no wrapping
 constexpr int kGutterWidth = 56;
 
-HWND VisibleView() { return VisibleView(g_appSettings, g_noWrapView, g_wrapView); }
+HWND VisibleView() {
+  return VisibleView(g_appSettings, g_noWrapView, g_wrapView);
+}
 
 // The executable's path with its extension replaced by ".ini", so each build keeps its own file.
 std::wstring BuildIniPath() {
@@ -74,9 +76,11 @@ CHARFORMAT2W ViewCharFormat(const AppSettings& settings) {
   return format;
 }
 
-HWND CreateView(HWND mainWindow, HINSTANCE instance, const wchar_t* className, DWORD style, const RECT& client) {
-  return CreateWindowExW(WS_EX_CLIENTEDGE, className, L"", style, 0, 0, client.right, client.bottom, mainWindow,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(VIEW_CHILD_ID)), instance, nullptr);
+HWND CreateView(HWND mainWindow, HINSTANCE instance, const wchar_t* className, DWORD style,
+                const RECT& client) {
+  return CreateWindowExW(WS_EX_CLIENTEDGE, className, L"", style, 0, 0, client.right, client.bottom,
+                         mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(VIEW_CHILD_ID)), instance,
+                         nullptr);
 }
 
 // The library named by the `dll` key with its own class, or the system's rich edit. When the
@@ -218,7 +222,8 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   if (focus == nullptr || (focus != g_noWrapView && focus != g_wrapView)) {
     return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
   }
-  HandleViewCommand(window, g_noWrapView, g_wrapView, wParam, lParam, g_menu, g_appSettings, g_folderFileList);
+  HandleViewCommand(window, g_noWrapView, g_wrapView, wParam, lParam, g_menu, g_appSettings,
+                    g_folderFileList);
   return 0;
 }
 

@@ -2,7 +2,8 @@
 // VAM_NO_SIMD builds the portable paths on any machine, so they can be tested too.
 #pragma once
 
-#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && !defined(VAM_NO_SIMD)
+#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && \
+    !defined(VAM_NO_SIMD)
 #include <emmintrin.h>
 #define VAM_SSE2 1
 #else

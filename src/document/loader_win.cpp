@@ -33,7 +33,9 @@ constexpr std::size_t kReadChunk = 64u << 20;
 
 using File = UniqueFile;
 
-File OpenForReading(const std::wstring& path) { return OpenSharedForReading(path, L"rb"); }
+File OpenForReading(const std::wstring& path) {
+  return OpenSharedForReading(path, L"rb");
+}
 
 // 64-bit, so a file of 2 GiB or more is not taken for an empty one. A failed query counts as 0.
 std::uint64_t FileSize(FILE* file) {

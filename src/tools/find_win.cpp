@@ -15,7 +15,9 @@ FindDialogState g_findDialogState;
 namespace {
 
 // The file shown may have gone since it was loaded; then a search does nothing.
-bool CanOpenForReading(const std::wstring& path) { return OpenSharedForReading(path, L"r") != nullptr; }
+bool CanOpenForReading(const std::wstring& path) {
+  return OpenSharedForReading(path, L"r") != nullptr;
+}
 
 // The run-time library's comparison, so that case folds by the process's locale: only A-Z under
 // the classic one, by the user's locale once a Shift_JIS load has switched to it.

@@ -8,7 +8,9 @@
 
 namespace richedit {
 
-inline void SetText(HWND view, const wchar_t* text) { SetWindowTextW(view, text); }
+inline void SetText(HWND view, const wchar_t* text) {
+  SetWindowTextW(view, text);
+}
 // Replaces the text without the synchronous repaint some controls (Wine's) make inside
 // WM_SETTEXT: the view is painted once, at the caller's next update, instead of at every set.
 // A hidden view paints nothing anyway, and WM_SETREDRAW TRUE would make it visible.
@@ -22,7 +24,9 @@ inline void SetTextDeferringPaint(HWND view, const wchar_t* text) {
   SendMessageW(view, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(view, nullptr, FALSE);
 }
-inline int TextLength(HWND view) { return GetWindowTextLengthW(view); }
+inline int TextLength(HWND view) {
+  return GetWindowTextLengthW(view);
+}
 
 // The raw text: one code unit per character position, paragraph ends as single CR.
 inline std::wstring RawText(HWND view) {
@@ -32,13 +36,15 @@ inline std::wstring RawText(HWND view) {
   gt.cb = static_cast<DWORD>((static_cast<size_t>(n) + 1) * sizeof(wchar_t));
   gt.flags = GT_RAWTEXT;
   gt.codepage = 1200;
-  const LRESULT got = SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
-                                   reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT got =
+      SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 && got <= n ? static_cast<size_t>(got) : wcsnlen(text.c_str(), text.size()));
   return text;
 }
 
-inline void LimitText(HWND view, unsigned limit) { SendMessageW(view, EM_LIMITTEXT, limit, 0); }
+inline void LimitText(HWND view, unsigned limit) {
+  SendMessageW(view, EM_LIMITTEXT, limit, 0);
+}
 inline unsigned TextLimit(HWND view) {
   return static_cast<unsigned>(SendMessageW(view, EM_GETLIMITTEXT, 0, 0));
 }
@@ -52,14 +58,28 @@ inline Selection GetSel(HWND view) {
   SendMessageW(view, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   return {static_cast<LONG>(start), static_cast<LONG>(end)};
 }
-inline void SetSel(HWND view, LONG start, LONG end) { SendMessageW(view, EM_SETSEL, start, end); }
-inline void ScrollCaret(HWND view) { SendMessageW(view, EM_SCROLLCARET, 0, 0); }
-inline void LineScroll(HWND view, int chars, int lines) { SendMessageW(view, EM_LINESCROLL, chars, lines); }
+inline void SetSel(HWND view, LONG start, LONG end) {
+  SendMessageW(view, EM_SETSEL, start, end);
+}
+inline void ScrollCaret(HWND view) {
+  SendMessageW(view, EM_SCROLLCARET, 0, 0);
+}
+inline void LineScroll(HWND view, int chars, int lines) {
+  SendMessageW(view, EM_LINESCROLL, chars, lines);
+}
 
-inline int FirstVisibleLine(HWND view) { return static_cast<int>(SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0)); }
-inline int LineIndex(HWND view, int line) { return static_cast<int>(SendMessageW(view, EM_LINEINDEX, line, 0)); }
-inline int LineCount(HWND view) { return static_cast<int>(SendMessageW(view, EM_GETLINECOUNT, 0, 0)); }
-inline int LineFromChar(HWND view, int pos) { return static_cast<int>(SendMessageW(view, EM_LINEFROMCHAR, pos, 0)); }
+inline int FirstVisibleLine(HWND view) {
+  return static_cast<int>(SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+inline int LineIndex(HWND view, int line) {
+  return static_cast<int>(SendMessageW(view, EM_LINEINDEX, line, 0));
+}
+inline int LineCount(HWND view) {
+  return static_cast<int>(SendMessageW(view, EM_GETLINECOUNT, 0, 0));
+}
+inline int LineFromChar(HWND view, int pos) {
+  return static_cast<int>(SendMessageW(view, EM_LINEFROMCHAR, pos, 0));
+}
 
 // Client position of a character, both halves unsigned 16-bit as the control packs them.
 struct CharPos {
@@ -79,7 +99,9 @@ inline POINTL PointFromChar(HWND view, int pos) {
   return point;
 }
 
-inline void SetBackgroundColor(HWND view, COLORREF color) { SendMessageW(view, EM_SETBKGNDCOLOR, 0, color); }
+inline void SetBackgroundColor(HWND view, COLORREF color) {
+  SendMessageW(view, EM_SETBKGNDCOLOR, 0, color);
+}
 // The default format too: some controls (Wine's) give text set later the default format rather
 // than the one of the text replaced, which would show white-on-black text as black on black.
 inline void SetCharFormatAll(HWND view, const CHARFORMAT2W& format) {

@@ -4,5 +4,9 @@
 
 #include <cstdint>
 
-constexpr std::uint32_t ViewBackground(int blackBack) { return blackBack == 1 ? 0x000000u : 0xFFFFFFu; }
-constexpr std::uint32_t ViewTextColor(int blackBack) { return blackBack == 1 ? 0xFFFFFFu : 0x000000u; }
+constexpr std::uint32_t ViewBackground(int blackBack) {
+  return blackBack == 1 ? 0x000000u : 0xFFFFFFu;
+}
+constexpr std::uint32_t ViewTextColor(int blackBack) {
+  return blackBack == 1 ? 0xFFFFFFu : 0x000000u;
+}

@@ -82,8 +82,12 @@ std::wstring CurrentPathOf(const FolderFileList& list) {
   return list.entries[static_cast<size_t>(list.currentIndex)];
 }
 
-COLORREF BackgroundOf(const AppSettings& settings) { return ViewBackground(settings.blackBack); }
-COLORREF TextColorOf(const AppSettings& settings) { return ViewTextColor(settings.blackBack); }
+COLORREF BackgroundOf(const AppSettings& settings) {
+  return ViewBackground(settings.blackBack);
+}
+COLORREF TextColorOf(const AppSettings& settings) {
+  return ViewTextColor(settings.blackBack);
+}
 
 CHARFORMAT2W ColorFormat(const AppSettings& settings, DWORD mask) {
   CHARFORMAT2W format{};

@@ -110,8 +110,7 @@ void FillGutterStrip(HWND view, HDC dc, const AppSettings& settings) {
   RECT strip{};
   GetClientRect(view, &strip);
   strip.right = kGutterStripWidth;
-  const GdiObject<HBRUSH> brush(
-      CreateSolidBrush(ViewBackground(settings.blackBack)));
+  const GdiObject<HBRUSH> brush(CreateSolidBrush(ViewBackground(settings.blackBack)));
   if (brush.get() != nullptr) FillRect(dc, &strip, brush.get());
 }
 

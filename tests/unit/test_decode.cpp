@@ -11,11 +11,9 @@
 
 namespace {
 
-
 Bytes B(std::string_view s) {
   return Bytes(s.begin(), s.end());
 }
-
 
 std::string Units(const std::u16string& t) {
   std::string s;

@@ -12,7 +12,6 @@
 
 namespace {
 
-
 constexpr std::optional<std::int64_t> kNotScored = std::nullopt;
 
 const char* Name(TextEncoding e) {
@@ -32,7 +31,6 @@ const char* Name(TextEncoding e) {
   }
   return "?";
 }
-
 
 TEST(DetectTextEncoding, TableOfBytesScoresAndResults) {
   struct Case {

@@ -9,10 +9,18 @@ TEST(FontSize, KeypadStepsStayWithinBounds) {
     int size, delta, expected;
   };
   const Case cases[] = {
-      {10, +1, 11},        {10, -1, 9},      {2, -1, 1},  {1, -1, 1},       {1637, +1, 1638},
-      {1638, +1, 1638},    {0, -1, 1},       {-5, +1, 1}, {5000, +1, 1638},  // out-of-range settings are
-                                                                             // pulled in
-      {INT_MAX, +1, 1638}, {INT_MIN, -1, 1},
+      {10, +1, 11},
+      {10, -1, 9},
+      {2, -1, 1},
+      {1, -1, 1},
+      {1637, +1, 1638},
+      {1638, +1, 1638},
+      {0, -1, 1},
+      {-5, +1, 1},
+      {5000, +1, 1638},  // out-of-range settings are
+                         // pulled in
+      {INT_MAX, +1, 1638},
+      {INT_MIN, -1, 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(StepFontSize(c.size, c.delta), c.expected) << c.size << " " << c.delta;

@@ -33,13 +33,23 @@ TEST(MainMenu, LabelsOrderSeparatorsAndIdsAsShipped) {
   ASSERT_NE(bar, nullptr);
   const std::vector<std::pair<const wchar_t*, std::vector<MenuRow>>> expected = {
       {L"ファイル(&F)",
-       {{L"開く...(O)", IDM_OPEN}, {nullptr, 0}, {L"検索...(&F)", IDM_FIND}, {L"エディタ(&E)", IDM_EDITOR},
-        {nullptr, 0}, {L"終了(&X)", IDM_EXIT}}},
+       {{L"開く...(O)", IDM_OPEN},
+        {nullptr, 0},
+        {L"検索...(&F)", IDM_FIND},
+        {L"エディタ(&E)", IDM_EDITOR},
+        {nullptr, 0},
+        {L"終了(&X)", IDM_EXIT}}},
       {L"表示(&V)",
-       {{L"フォント...(&F)", IDM_FONT}, {nullptr, 0}, {L"行番号(&N)", IDM_NUMBER_LINE},
-        {L"タブ４(&T)", IDM_TAB4}, {L"折り返し(&W)", IDM_WORD_WRAP}, {L"黒背景(&B)", IDM_BLACK_BACK}}},
+       {{L"フォント...(&F)", IDM_FONT},
+        {nullptr, 0},
+        {L"行番号(&N)", IDM_NUMBER_LINE},
+        {L"タブ４(&T)", IDM_TAB4},
+        {L"折り返し(&W)", IDM_WORD_WRAP},
+        {L"黒背景(&B)", IDM_BLACK_BACK}}},
       {L"CODE",
-       {{L"自動判別(&0)", IDM_CODE_AUTO}, {L"ShiftJIS(&1)", IDM_CODE_SHIFTJIS}, {L"UTF-8(&2)", IDM_CODE_UTF8},
+       {{L"自動判別(&0)", IDM_CODE_AUTO},
+        {L"ShiftJIS(&1)", IDM_CODE_SHIFTJIS},
+        {L"UTF-8(&2)", IDM_CODE_UTF8},
         {L"UTF-16LE(&3)", IDM_CODE_UTF16LE}}},
   };
   ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(expected.size()));
@@ -70,11 +80,13 @@ TEST(Accelerators, NineteenEntriesInOrderSurviveCreation) {
     WORD id;
   };
   const Row expected[] = {
-      {0x01, VK_RETURN, 13},    {0x05, VK_RETURN, 13},    {0x01, VK_ESCAPE, 27},    {0x01, VK_F3, 114},
-      {0x01, 'F', 10002},       {0x09, 'F', 10002},       {0x01, VK_SPACE, 32},     {0x01, VK_F3, 114},
-      {0x01, VK_ADD, 107},      {0x01, VK_SUBTRACT, 109}, {0x01, VK_NUMPAD0, 20004}, {0x01, VK_NUMPAD1, 20005},
-      {0x01, VK_NUMPAD2, 20006}, {0x01, VK_NUMPAD3, 20007}, {0x01, VK_TAB, 20002},    {0x09, 'O', 40003},
-      {0x09, 'C', 32770},       {0x09, VK_LEFT, 32771},   {0x09, VK_RIGHT, 32772},
+      {0x01, VK_RETURN, 13},     {0x05, VK_RETURN, 13},     {0x01, VK_ESCAPE, 27},
+      {0x01, VK_F3, 114},        {0x01, 'F', 10002},        {0x09, 'F', 10002},
+      {0x01, VK_SPACE, 32},      {0x01, VK_F3, 114},        {0x01, VK_ADD, 107},
+      {0x01, VK_SUBTRACT, 109},  {0x01, VK_NUMPAD0, 20004}, {0x01, VK_NUMPAD1, 20005},
+      {0x01, VK_NUMPAD2, 20006}, {0x01, VK_NUMPAD3, 20007}, {0x01, VK_TAB, 20002},
+      {0x09, 'O', 40003},        {0x09, 'C', 32770},        {0x09, VK_LEFT, 32771},
+      {0x09, VK_RIGHT, 32772},
   };
   HACCEL table = CreateVamAccelerators();
   ASSERT_NE(table, nullptr);
@@ -92,8 +104,8 @@ TEST(ViewFormat, TextSetAfterTheFormatKeepsItsColours) {
   // A white-on-black view must show a file loaded afterwards in white, not black on black.
   HMODULE library = LoadLibraryW(L"Riched20.dll");
   ASSERT_NE(library, nullptr);
-  HWND view = CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP | ES_MULTILINE, 0, 0, 200, 100, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND view = CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP | ES_MULTILINE, 0, 0, 200, 100, nullptr,
+                              nullptr, nullptr, nullptr);
   ASSERT_NE(view, nullptr);
   CHARFORMAT2W white{};
   white.cbSize = sizeof(white);

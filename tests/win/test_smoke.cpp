@@ -10,7 +10,8 @@ TEST(Platform, MenuResourceAndRichEditLoad) {
   DestroyMenu(menu);
   HMODULE lib = LoadLibraryW(L"Riched20.dll");
   ASSERT_NE(lib, nullptr);
-  HWND view = CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND view =
+      CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   EXPECT_NE(view, nullptr);
   DestroyWindow(view);
   FreeLibrary(lib);
