@@ -5,6 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
+bash scripts/setup.sh
 cmake --preset native >/dev/null
 cmake --build --preset native -j 2 --target vam_bench
 build/native/vam_bench "$@"
