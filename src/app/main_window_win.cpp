@@ -18,13 +18,11 @@
 #include "view/view_colors.h"
 #include "view/view_commands_win.h"
 #include "view/view_proc_win.h"
+#include "view/view_window_win.h"
 
 namespace {
 
 constexpr wchar_t kSection[] = L"SystemSetting";
-constexpr DWORD kWrapViewStyle = 0x50200804;    // child, visible, vscroll, multiline, read-only
-constexpr DWORD kNoWrapViewStyle = 0x50300884;  // the same with hscroll and auto-hscroll: no wrapping
-constexpr int kGutterWidth = 56;
 
 HWND VisibleView() {
   return VisibleView(g_appSettings, g_noWrapView, g_wrapView);
@@ -64,25 +62,6 @@ void SetTitle(HWND mainWindow, const std::wstring& path) {
   SetWindowTextW(mainWindow, title.c_str());
 }
 
-CHARFORMAT2W ViewCharFormat(const AppSettings& settings) {
-  CHARFORMAT2W format{};
-  format.cbSize = sizeof(format);
-  format.dwMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_BACKCOLOR;
-  format.yHeight = settings.fontSize * 20;
-  lstrcpynW(format.szFaceName, W(settings.fontName), LF_FACESIZE);
-  format.bCharSet = ANSI_CHARSET;
-  format.crTextColor = ViewTextColor(settings.blackBack);
-  format.crBackColor = ViewBackground(settings.blackBack);
-  return format;
-}
-
-HWND CreateView(HWND mainWindow, HINSTANCE instance, const wchar_t* className, DWORD style,
-                const RECT& client) {
-  return CreateWindowExW(WS_EX_CLIENTEDGE, className, L"", style, 0, 0, client.right, client.bottom,
-                         mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(VIEW_CHILD_ID)), instance,
-                         nullptr);
-}
-
 // The library named by the `dll` key with its own class, or the system's rich edit. When the
 // named library loads but its class makes no view, the system's control is used instead, so the
 // program never opens without views.
@@ -92,8 +71,8 @@ void CreateViews(HWND mainWindow, HINSTANCE instance, const RECT& client) {
   if (dll[0] != L'\0') {
     g_richEditLibrary = LoadLibraryW(dll);
     if (g_richEditLibrary != nullptr) {
-      g_wrapView = CreateView(mainWindow, instance, L"RichEditD2D", kWrapViewStyle, client);
-      g_noWrapView = CreateView(mainWindow, instance, L"RichEditD2D", kNoWrapViewStyle, client);
+      g_wrapView = CreateViewWindow(mainWindow, instance, L"RichEditD2D", kWrapViewStyle, client);
+      g_noWrapView = CreateViewWindow(mainWindow, instance, L"RichEditD2D", kNoWrapViewStyle, client);
       if (g_wrapView != nullptr && g_noWrapView != nullptr) return;
       if (g_wrapView != nullptr) DestroyWindow(g_wrapView);
       if (g_noWrapView != nullptr) DestroyWindow(g_noWrapView);
@@ -102,8 +81,8 @@ void CreateViews(HWND mainWindow, HINSTANCE instance, const RECT& client) {
     }
   }
   g_richEditLibrary = LoadLibraryW(L"Riched20.dll");
-  g_wrapView = CreateView(mainWindow, instance, L"RichEdit20W", kWrapViewStyle, client);
-  g_noWrapView = CreateView(mainWindow, instance, L"RichEdit20W", kNoWrapViewStyle, client);
+  g_wrapView = CreateViewWindow(mainWindow, instance, L"RichEdit20W", kWrapViewStyle, client);
+  g_noWrapView = CreateViewWindow(mainWindow, instance, L"RichEdit20W", kNoWrapViewStyle, client);
 }
 
 void FormatViews(const AppSettings& settings) {
@@ -261,7 +240,6 @@ void LoadDocument(HWND mainWindow, const std::wstring& chosen) {
   RebuildFolderFileList(path);
   SetWindowTextW(mainWindow, FolderTitle().c_str());
   LoadTextFile(mainWindow, g_noWrapView, g_wrapView, path, g_appSettings, g_menu);
-  DiscardViewTextCopy();
   SendMessageW(mainWindow, WM_PAINT, 0, 0);
   Repaint(mainWindow);
 }

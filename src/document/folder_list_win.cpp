@@ -13,6 +13,7 @@
 #include "document/folder_list.h"
 #include "document/loader_win.h"
 #include "view/view_proc_win.h"
+#include "view/view_window_win.h"
 
 FolderFileList g_folderFileList;
 
@@ -173,12 +174,11 @@ void StepFolderFile(int command) {
   const std::wstring path = CurrentPath();
   if (PathFileExistsW(path.c_str())) {
     LoadTextFile(g_mainWindow, g_noWrapView, g_wrapView, path, g_appSettings, g_menu);
-    DiscardViewTextCopy();
     SendMessageW(g_mainWindow, WM_PAINT, 0, 0);
   } else {
     // Deleted or moved since the list was made: nothing to show; the next step goes on from here.
-    SetWindowTextW(g_noWrapView, L"");
-    SetWindowTextW(g_wrapView, L"");
+    EmptyView(g_noWrapView, g_appSettings);
+    EmptyView(g_wrapView, g_appSettings);
     DiscardViewTextCopy();
   }
   Repaint(g_mainWindow);

@@ -23,6 +23,7 @@
 #include "document/encoding_detect.h"
 #include "view/richedit_win.h"
 #include "view/view_proc_win.h"
+#include "view/view_window_win.h"
 
 namespace {
 
@@ -127,19 +128,32 @@ void SetEncodingLabel(HWND mainWindow, HMENU menu, std::u16string_view label) {
   info.dwTypeData = text.data();
   SetMenuItemInfoW(menu, 2, TRUE, &info);
   DrawMenuBar(mainWindow);
-  // No UpdateWindow here: every caller repaints the window right after the load, and a paint
-  // here would only be done again (under Wine each costs as much as the step's own work).
 }
+
+// The wait cursor while a load runs, the cursor before it again afterwards on every path.
+class WaitCursor {
+ public:
+  WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~WaitCursor() { SetCursor(previous_); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+  // After a message box, which shows its own cursor.
+  void Show() const { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+
+ private:
+  HCURSOR previous_;
+};
 
 }  // namespace
 
-void LoadTextFile(HWND mainWindow, HWND noWrapView, HWND wrapView, const std::wstring& path,
+void LoadTextFile(HWND mainWindow, HWND& noWrapView, HWND& wrapView, const std::wstring& path,
                   AppSettings settings, HMENU menu) {
-  richedit::SetTextDeferringPaint(noWrapView, L"");
-  richedit::SetTextDeferringPaint(wrapView, L"");
-  // The views may paint before the caller discards the text copy (behind the size question, at
-  // the label's update): with the copy dropped here such a paint reads the text as it is then,
-  // instead of laying the previous file's marks over it.
+  const WaitCursor waiting;
+  EmptyView(noWrapView, settings);
+  EmptyView(wrapView, settings);
+  // Dropped here, the copy is taken again by the first paint from now on (behind the size
+  // question, or the visible view's own below) from the text as it is then: the views never show
+  // the previous file's marks, and the copy the load leaves behind is that of the new text.
   DiscardViewTextCopy();
 
   std::vector<unsigned char> bytes;
@@ -153,6 +167,7 @@ void LoadTextFile(HWND mainWindow, HWND noWrapView, HWND wrapView, const std::ws
       PostMessageW(mainWindow, WM_CLOSE, 0, 0);
       return;
     }
+    waiting.Show();
     count = *wanted;
     if (!ReadBytes(file.get(), count, bytes)) return;
   }
@@ -168,10 +183,15 @@ void LoadTextFile(HWND mainWindow, HWND noWrapView, HWND wrapView, const std::ws
   if (!text) return;
   // The bytes go before the views make their own copies of the text.
   std::vector<unsigned char>().swap(bytes);
-  richedit::SetTextDeferringPaint(noWrapView, W(text->c_str()));
-  richedit::SetTextDeferringPaint(wrapView, W(text->c_str()));
-  text.reset();
 
-  PutCaretAtStart(VisibleView(settings, noWrapView, wrapView));
+  // The visible view is filled, labelled and painted first: the text shows while the hidden view
+  // is still being filled, and nothing can look at the views before this returns.
+  const bool wrapShown = settings.wordWrap == 1;
+  const HWND visible = wrapShown ? wrapView : noWrapView;
+  const HWND hidden = wrapShown ? noWrapView : wrapView;
+  richedit::StreamTextDeferringPaint(visible, *text);
+  PutCaretAtStart(visible);
   SetEncodingLabel(mainWindow, menu, EncodingLabel(mode));
+  UpdateWindow(visible);
+  richedit::StreamTextDeferringPaint(hidden, *text);
 }

@@ -101,8 +101,8 @@ CHARFORMAT2W ColorFormat(const AppSettings& settings, DWORD mask) {
 
 struct Views {
   HWND mainWindow;
-  HWND noWrapView;
-  HWND wrapView;
+  HWND& noWrapView;  // a reload may replace the views
+  HWND& wrapView;
   HMENU menu;
 };
 
@@ -252,7 +252,6 @@ void ForceEncoding(const Views& v, AppSettings& settings, const FolderFileList& 
   }
 
   LoadTextFile(v.mainWindow, v.noWrapView, v.wrapView, CurrentPathOf(list), settings, v.menu);
-  DiscardViewTextCopy();
   SendMessageW(v.mainWindow, WM_PAINT, 0, 0);
   InvalidateRect(v.mainWindow, nullptr, FALSE);
   UpdateWindow(v.mainWindow);
@@ -260,7 +259,7 @@ void ForceEncoding(const Views& v, AppSettings& settings, const FolderFileList& 
 
 }  // namespace
 
-void HandleViewCommand(HWND mainWindow, HWND noWrapView, HWND wrapView, WPARAM wParam, LPARAM /*lParam*/,
+void HandleViewCommand(HWND mainWindow, HWND& noWrapView, HWND& wrapView, WPARAM wParam, LPARAM /*lParam*/,
                        HMENU menu, AppSettings& settings, const FolderFileList& list) {
   const Views v{mainWindow, noWrapView, wrapView, menu};
   const UINT command = LOWORD(wParam);

@@ -6,5 +6,5 @@
 #include "app/settings.h"
 #include "document/folder_list_win.h"
 
-void HandleViewCommand(HWND mainWindow, HWND noWrapView, HWND wrapView, WPARAM wParam, LPARAM lParam,
+void HandleViewCommand(HWND mainWindow, HWND& noWrapView, HWND& wrapView, WPARAM wParam, LPARAM lParam,
                        HMENU menu, AppSettings& settings, const FolderFileList& list);
