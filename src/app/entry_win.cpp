@@ -40,6 +40,15 @@ void SetIcons(HWND window, HINSTANCE instance, WindowIcons& icons) {
   SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.smallIcon));
 }
 
+// The rich-edit control keeps a large text in many small blocks of the process heap. Wine's default
+// heap grows slower and slower as the views are filled, emptied and filled again (a load that takes
+// seconds took minutes on the third step onto the same 1 MiB file); the low-fragmentation heap,
+// which Windows uses anyway, does not.
+void UseLowFragmentationHeap() {
+  ULONG lowFragmentation = 2;
+  HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &lowFragmentation, sizeof(lowFragmentation));
+}
+
 WPARAM RunMessageLoop(HWND window, HACCEL accelerators) {
   MSG msg{};
   for (;;) {
@@ -57,6 +66,7 @@ WPARAM RunMessageLoop(HWND window, HACCEL accelerators) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  UseLowFragmentationHeap();
   if (!RegisterMainClass(instance)) return 0;
   HMENU menu = LoadMenuW(instance, L"VAM_MENU");
   HWND window =

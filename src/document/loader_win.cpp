@@ -130,6 +130,14 @@ void SetEncodingLabel(HWND mainWindow, HMENU menu, std::u16string_view label) {
   DrawMenuBar(mainWindow);
 }
 
+// Some window systems (Wine's) put what a window painted on the screen only when its thread looks
+// at its message queue. A look for a message that is never posted does that without taking or
+// dispatching anything that is queued, so the text shows while the hidden view is still filled.
+void ShowPaintedNow(HWND window) {
+  MSG none;
+  PeekMessageW(&none, window, WM_APP + 0x3FF0, WM_APP + 0x3FF0, PM_NOREMOVE);
+}
+
 // The wait cursor while a load runs, the cursor before it again afterwards on every path.
 class WaitCursor {
  public:
@@ -155,7 +163,6 @@ void LoadTextFile(HWND mainWindow, HWND& noWrapView, HWND& wrapView, const std::
   // question, or the visible view's own below) from the text as it is then: the views never show
   // the previous file's marks, and the copy the load leaves behind is that of the new text.
   DiscardViewTextCopy();
-
   std::vector<unsigned char> bytes;
   std::uint64_t count = 0;
   {
@@ -193,5 +200,6 @@ void LoadTextFile(HWND mainWindow, HWND& noWrapView, HWND& wrapView, const std::
   PutCaretAtStart(visible);
   SetEncodingLabel(mainWindow, menu, EncodingLabel(mode));
   UpdateWindow(visible);
+  ShowPaintedNow(visible);
   richedit::StreamTextDeferringPaint(hidden, *text);
 }

@@ -106,6 +106,29 @@ inline POINTL PointFromChar(HWND view, int pos) {
   return point;
 }
 
+// The character at a client point (the nearest one on the row there).
+inline int CharFromPos(HWND view, POINTL point) {
+  return static_cast<int>(SendMessageW(view, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&point)));
+}
+
+// The formatting rectangle, in client coordinates, inside which the text is laid out.
+inline RECT FormatRect(HWND view) {
+  RECT rect{};
+  SendMessageW(view, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+  return rect;
+}
+inline void SetFormatRect(HWND view, const RECT& rect) {
+  SendMessageW(view, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+}
+
+// The format that text set later takes.
+inline CHARFORMAT2W DefaultCharFormat(HWND view) {
+  CHARFORMAT2W format{};
+  format.cbSize = sizeof(format);
+  SendMessageW(view, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  return format;
+}
+
 inline void SetBackgroundColor(HWND view, COLORREF color) {
   SendMessageW(view, EM_SETBKGNDCOLOR, 0, color);
 }

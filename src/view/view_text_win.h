@@ -28,6 +28,9 @@ struct OverlayExtent {
 };
 // Draws as DrawViewOverlay does and tells where.
 OverlayExtent DrawViewOverlayExtent(const AppSettings& settings, HDC memoryDc);
+// The same drawing with every question asked of the view itself and nothing kept: what the
+// measured answers are held to, and what they save.
+OverlayExtent DrawViewOverlayAsked(const AppSettings& settings, HDC memoryDc);
 
 // Forgets what the overlay learnt of view's layout (nullptr: of both views). Called whenever the
 // text, the formatting or the size of a view may have changed.

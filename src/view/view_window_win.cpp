@@ -32,10 +32,7 @@ HWND CreateTwin(HWND view, const AppSettings& settings) {
   SubclassView(twin);
   richedit::SetBackgroundColor(twin, ViewBackground(settings.blackBack));
   // The character format as the view has it: it may come from a font the user chose.
-  CHARFORMAT2W format{};
-  format.cbSize = sizeof(format);
-  SendMessageW(view, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-  richedit::SetCharFormatAll(twin, format);
+  richedit::SetCharFormatAll(twin, richedit::DefaultCharFormat(view));
   richedit::SetTabStop(twin, settings.tab4 == 1 ? 16 : 32);
   if (settings.numberLine == 1) richedit::SetLeftMargin(twin, kGutterWidth);
   richedit::LimitText(twin, richedit::TextLimit(view));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/program_state_win.h"
+#include "app/wide_win.h"
 #include "view/overlay_win.h"
 #include "view/richedit_win.h"
 #include "view/view_proc_win.h"
@@ -159,7 +160,7 @@ class Views {
   }
 
   void SetText(const std::wstring& text) {
-    for (HWND view : {g_noWrapView, g_wrapView}) SetWindowTextW(view, text.c_str());
+    for (HWND view : {g_noWrapView, g_wrapView}) richedit::StreamText(view, U(text));
     DiscardViewTextCopy();
   }
   HWND Visible() const { return VisibleView(g_appSettings, g_noWrapView, g_wrapView); }
@@ -380,6 +381,148 @@ TEST(ViewPaintLayoutMemo, ScrolledPaintsMatchPaintsThatAskAfresh) {
     const Image afterSize = views.Paint();
     ForgetViewLayout(nullptr);
     EXPECT_EQ(afterSize, views.Paint()) << "after a new width";
+  }
+}
+
+// The overlay drawn off screen, as ComposeOverlay draws it, with where it says it drew.
+struct Drawn {
+  std::vector<COLORREF> pixels;
+  RECT marks{};
+  RECT caretRule{};
+  friend bool operator==(const Drawn& a, const Drawn& b) {
+    return a.pixels == b.pixels && EqualRect(&a.marks, &b.marks) && EqualRect(&a.caretRule, &b.caretRule);
+  }
+};
+
+Drawn DrawOverlay(HWND view, OverlayExtent (*draw)(const AppSettings&, HDC)) {
+  RECT client{};
+  GetClientRect(view, &client);
+  HDC windowDc = GetDC(view);
+  HDC memoryDc = CreateCompatibleDC(windowDc);
+  HBITMAP bitmap = CreateCompatibleBitmap(windowDc, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memoryDc, bitmap);
+  const OverlayExtent extent = draw(g_appSettings, memoryDc);
+  Drawn drawn{{}, extent.marks, extent.caretRule};
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) drawn.pixels.push_back(GetPixel(memoryDc, x, y));
+  }
+  SelectObject(memoryDc, old);
+  DeleteObject(bitmap);
+  DeleteDC(memoryDc);
+  ReleaseDC(view, windowDc);
+  return drawn;
+}
+
+// A text of many lines, so that the overlay measures the screen in its measuring view: tabs,
+// full-width spaces, CR LF and lone LF, empty lines, and paragraphs that wrap over many rows.
+std::wstring LongDocument(int lines) {
+  std::wstring text;
+  for (int line = 0; line < lines; ++line) {
+    text += std::to_wstring(line) + L"\tword\x3000" + std::wstring(static_cast<size_t>(line % 23), L'x');
+    if (line % 97 == 0) {
+      for (int k = 0; k < 60; ++k) text += L" wrapped\tword\x3000" + std::to_wstring(k);
+    }
+    text += line % 11 == 0 ? L"\r\n" : line % 13 == 0 ? L"\n" : line % 17 == 0 ? L"\r\r" : L"\r";
+  }
+  return text + L"last\tline";
+}
+
+// Measured answers must draw, pixel for pixel, what asking the view draws, wherever the view is
+// scrolled, after a new font size and a new width, in both views.
+TEST(ViewPaintMeasured, DrawsWhatAskingTheViewDraws) {
+  const std::wstring text = LongDocument(3000);
+  for (int wordWrap : {0, 1}) {
+    SCOPED_TRACE(wordWrap);
+    Views views(Settings(0, wordWrap, 1), text);
+    const HWND view = views.Visible();
+    const int end = static_cast<int>(text.size()) - 2000;  // positions of the raw text are fewer
+    const auto expectSame = [&](const char* where) {
+      views.Paint();
+      const Drawn measured = DrawOverlay(view, DrawViewOverlayExtent);
+      const Drawn again = DrawOverlay(view, DrawViewOverlayExtent);  // from what was kept
+      const Drawn asked = DrawOverlay(view, DrawViewOverlayAsked);
+      EXPECT_TRUE(measured == asked) << where;
+      EXPECT_TRUE(again == asked) << where << ", again";
+    };
+    expectSame("at the top");
+    for (int rows : {7, 40, 500, -3, 1200}) {
+      richedit::LineScroll(view, 0, rows);
+      expectSame(("scrolled by " + std::to_string(rows)).c_str());
+    }
+    richedit::SetSel(view, end, end);
+    richedit::ScrollCaret(view);
+    expectSame("at the end");
+    richedit::LineScroll(view, 0, -30);
+    expectSame("caret below the screen");
+    if (wordWrap == 0) {
+      richedit::LineScroll(view, 12, 0);
+      expectSame("scrolled sideways");
+    }
+    CHARFORMAT2W bigger{};
+    bigger.cbSize = sizeof(bigger);
+    bigger.dwMask = CFM_SIZE;
+    bigger.yHeight = 14 * 20;
+    richedit::SetCharFormatAll(view, bigger);
+    g_appSettings.fontSize = 14;
+    expectSame("after a new font size");
+    RECT client{};
+    GetClientRect(view, &client);
+    MoveWindow(view, 0, 0, client.right - 120, client.bottom - 40, TRUE);
+    expectSame("after a new size");
+  }
+}
+
+// The questions that walk the text in some controls (EM_CHARFROMPOS and the position and line
+// questions about characters past the first) reach the view only a few times per paint.
+WNDPROC g_countedProc = nullptr;
+int g_walkingQuestions = 0;
+
+LRESULT CALLBACK CountingProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case EM_POSFROMCHAR:
+      // With a POINTL the position comes in lParam, packed it comes in wParam.
+      g_walkingQuestions += (wParam > 0xFFFF ? lParam : static_cast<LPARAM>(wParam)) != 0 ? 1 : 0;
+      break;
+    case EM_LINEINDEX:
+    case EM_LINEFROMCHAR:
+    case EM_EXLINEFROMCHAR:
+      g_walkingQuestions += wParam != 0 ? 1 : 0;
+      break;
+    case EM_GETFIRSTVISIBLELINE:
+    case EM_CHARFROMPOS:
+      ++g_walkingQuestions;
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcW(g_countedProc, view, message, wParam, lParam);
+}
+
+TEST(ViewPaintMeasured, AsksTheViewAFewQuestionsPerPaintAnywhere) {
+  const std::wstring text = LongDocument(6000);
+  for (int wordWrap : {0, 1}) {
+    SCOPED_TRACE(wordWrap);
+    Views views(Settings(0, wordWrap, 1), text);
+    const HWND view = views.Visible();
+    const int end = richedit::TextLength(view);
+    g_countedProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc)));
+    const auto questionsOfOnePaint = [&] {
+      g_walkingQuestions = 0;
+      views.Paint();
+      return g_walkingQuestions;
+    };
+    richedit::SetSel(view, end, end);
+    richedit::ScrollCaret(view);
+    questionsOfOnePaint();
+    ForgetViewLayout(nullptr);
+    EXPECT_LE(questionsOfOnePaint(), 3) << "a fresh screen at the end";
+    EXPECT_LE(questionsOfOnePaint(), 2) << "the same screen again";
+    richedit::LineScroll(view, 0, -5);
+    EXPECT_LE(questionsOfOnePaint(), 3) << "scrolled a few rows";
+    richedit::LineScroll(view, 0, -5000);
+    EXPECT_LE(questionsOfOnePaint(), 4) << "a screen far up";
+    SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_countedProc));
   }
 }
 
