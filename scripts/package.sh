@@ -53,8 +53,11 @@ build mingw-i686.cmake release-win32
 
 mkdir -p dist
 zip="$root/dist/Vam-$version.zip"
+rm -f "$root"/dist/.Vam-*.part # left by a run that was killed
 part="$(mktemp "$root/dist/.Vam-$version.XXXXXX.part")"
 trap 'rm -f "$part"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 python3 - "$part" "$SOURCE_DATE_EPOCH" <<'EOF'
 import sys, time, zipfile
