@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The one command that runs every test: installs what is missing, builds the native, the
 # sanitizer, the x86-64 and the i686 configurations, runs the native tests twice (plain and
-# sanitized) and the Windows tests under Wine inside Xvfb. Exits non-zero on any failure.
+# sanitized), packages the release twice and compares, and runs the Windows tests under Wine
+# inside Xvfb. Exits non-zero on any failure.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -25,6 +26,12 @@ done
 
 step "native tests" ctest --preset native -j "$jobs"
 step "native tests (address, undefined)" ctest --preset native-asan -j "$jobs"
+
+# The release, packaged twice from HEAD in fresh clones and compared; the end-to-end tests unpack
+# and run the zip it leaves, and fail when there is none.
+step "release package (twice, byte-identical)" bash scripts/test-package.sh
+package_zip="$(ls "$root"/build/package/Vam-*.zip 2>/dev/null | head -n 1)"
+export VAM_PACKAGE_ZIP="${package_zip:-$root/build/package/missing.zip}"
 
 . scripts/wine-env.sh
 /usr/lib/wine/wineserver -p 60 >/dev/null 2>&1 || true # a warm server: each process starts fast

@@ -365,6 +365,19 @@ void RemoveTree(const std::wstring& path) {
   }
 }
 
+std::vector<std::wstring> FolderNames(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data{};
+  FindHandle find(FindFirstFileW(JoinPath(folder, L"*").c_str(), &data));
+  if (find.h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring_view name = data.cFileName;
+    if (name != L"." && name != L"..") names.emplace_back(name);
+  } while (FindNextFileW(find.h, &data));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // ---- Settings files
 
 std::wstring IniText(std::initializer_list<IniEntry> entries, std::wstring_view section) {

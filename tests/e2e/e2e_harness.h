@@ -65,6 +65,8 @@ class TempFolder {
 
 // Removes a file or a folder tree; attributes that would refuse the removal are cleared first.
 void RemoveTree(const std::wstring& path);
+// The names in a folder (hidden ones too, no "." or ".."), sorted.
+std::vector<std::wstring> FolderNames(const std::wstring& folder);
 
 // ---- Settings files
 
