@@ -13,6 +13,7 @@
 #include "app/program_state_win.h"
 #include "app/settings_win.h"
 #include "app/wide_win.h"
+#include "win_fixture.h"
 
 namespace {
 
@@ -25,14 +26,6 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
-}
-
-std::wstring TempFolder() {
-  wchar_t base[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, base);
-  std::wstring folder = std::wstring(base) + L"vam-settings-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
 }
 
 std::vector<unsigned char> ReadBytes(const std::wstring& path) {
@@ -83,12 +76,10 @@ bool Checked(UINT command) {
   return (GetMenuState(g_menu, command, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-class SettingsFile : public ::testing::Test {
+class SettingsFile : public WinFixture {
  protected:
   void SetUp() override {
-    folder_ = TempFolder();
-    g_iniPath = folder_ + L"\\Vam64.ini";
-    DeleteFileW(g_iniPath.c_str());
+    g_iniPath = folder_.File(L"Vam64.ini");
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = TestWindowProc;
@@ -104,8 +95,6 @@ class SettingsFile : public ::testing::Test {
   void TearDown() override {
     if (window_ != nullptr) DestroyWindow(window_);  // destroys the attached menu too
     g_menu = nullptr;
-    DeleteFileW(g_iniPath.c_str());
-    RemoveDirectoryW(folder_.c_str());
   }
 
   void Load(const std::wstring& fileText) {
@@ -124,7 +113,7 @@ class SettingsFile : public ::testing::Test {
     return r;
   }
 
-  std::wstring folder_;
+  TempFolder folder_;
   HWND window_ = nullptr;
   AppSettings settings_;
 };
@@ -335,11 +324,10 @@ TEST_F(SettingsFile, RectangleOffEveryMonitorIsMovedOnScreen) {
 }
 
 TEST_F(SettingsFile, UnwritableFileFailsSilently) {
-  g_iniPath = folder_ + L"\\no such folder\\Vam64.ini";
+  g_iniPath = folder_.File(L"no such folder\\Vam64.ini");
   LoadSettings(window_, settings_);
   SaveSettings(window_, settings_);
   EXPECT_EQ(GetFileAttributesW(g_iniPath.c_str()), INVALID_FILE_ATTRIBUTES);
-  g_iniPath = folder_ + L"\\Vam64.ini";
 }
 
 }  // namespace
