@@ -95,3 +95,9 @@ class BoxAnswerer {
 // the slot's generation.
 int GdiObjectCount();
 int UserObjectCount();
+// Open kernel handles of this process (files, events, threads...). Wine answers 0 to the count;
+// then the handle values are probed.
+int KernelHandleCount();
+// Private memory committed to this process (PrivateUsage). Wine's psapi leaves that field empty;
+// then its equal in the older structure, PagefileUsage (there: anonymous memory in use).
+SIZE_T PrivateBytes();
