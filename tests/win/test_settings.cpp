@@ -13,6 +13,7 @@
 #include "app/program_state_win.h"
 #include "app/settings_win.h"
 #include "app/wide_win.h"
+#include "damaged_settings.h"
 #include "win_fixture.h"
 
 namespace {
@@ -321,6 +322,42 @@ TEST_F(SettingsFile, RectangleOffEveryMonitorIsMovedOnScreen) {
   r = WindowRect();
   EXPECT_EQ(r.left, -300);
   EXPECT_EQ(r.top, -100);
+}
+
+// Read at start without a crash, the usable values taken, the defaults for the rest; written
+// at close, and read back the same.
+TEST_F(SettingsFile, DamagedFilesGiveTheDefaultsWhereAValueIsUnusable) {
+  for (const e2e::DamagedSettings& c : e2e::DamagedSettingsFiles()) {
+    SCOPED_TRACE(c.name);
+    DeleteFileW(g_iniPath.c_str());
+    if (c.folder) {
+      ASSERT_TRUE(CreateDirectoryW(g_iniPath.c_str(), nullptr));
+    } else {
+      ASSERT_TRUE(e2e::WriteFileBytes(g_iniPath, c.bytes));
+    }
+    for (const char* pass : {"as found", "as written back"}) {
+      SCOPED_TRACE(pass);
+      settings_ = AppSettings{};
+      LoadSettings(window_, settings_);
+      EXPECT_EQ(settings_.fontSize, c.fontSize);
+      if (!c.japaneseAnsi || GetACP() == 932) {
+        EXPECT_EQ(FaceName(settings_), U(c.fontName));
+      }
+      EXPECT_EQ(settings_.tab4, c.tab4 ? 1 : 0);
+      EXPECT_EQ(settings_.blackBack, c.blackBack ? 1 : 0);
+      EXPECT_EQ(settings_.wordWrap, c.wordWrap ? 1 : 0);
+      EXPECT_EQ(WordFromEncoding(settings_.encoding), U(c.encoding));
+      EXPECT_EQ(settings_.numberLine, c.numberLine ? 1 : 0);
+      const RECT r = WindowRect();
+      EXPECT_EQ(r.right - r.left, 320);
+      EXPECT_EQ(r.bottom - r.top, 240);
+      SaveSettings(window_, settings_);
+    }
+    const DWORD attributes = GetFileAttributesW(g_iniPath.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, c.folder);
+    if (c.folder) RemoveDirectoryW(g_iniPath.c_str());
+  }
 }
 
 TEST_F(SettingsFile, UnwritableFileFailsSilently) {
