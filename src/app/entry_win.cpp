@@ -9,19 +9,6 @@
 
 namespace {
 
-bool RegisterMainClass(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainWndProc;
-  wc.hInstance = instance;
-  // The visible view covers the whole client area; the frame paints nothing itself.
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-  wc.lpszMenuName = L"Vam_MENU";
-  wc.lpszClassName = L"Vam";
-  return RegisterClassExW(&wc) != 0;
-}
-
 struct WindowIcons {
   HICON large = nullptr;
   HICON smallIcon = nullptr;
@@ -57,14 +44,10 @@ WPARAM RunMessageLoop(HWND window, HACCEL accelerators) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  if (!RegisterMainClass(instance)) return 0;
-  HMENU menu = LoadMenuW(instance, L"VAM_MENU");
-  HWND window =
-      CreateWindowExW(WS_EX_COMPOSITED, L"Vam", L"Vam", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, nullptr);
+  if (!RegisterMainWindowClass(instance)) return 0;
+  HWND window = CreateMainWindow(instance);
   if (window == nullptr) {
     // No window means no WM_QUIT would ever arrive: end here.
-    if (menu != nullptr) DestroyMenu(menu);
     if (g_richEditLibrary != nullptr) FreeLibrary(g_richEditLibrary);
     return 0;
   }

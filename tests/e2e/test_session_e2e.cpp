@@ -70,15 +70,6 @@ std::vector<FileState> Snapshot(const std::wstring& folder) {
   return states;
 }
 
-std::string Utf16BeBytes(std::wstring_view text) {
-  std::string bytes = "\xFE\xFF";
-  for (wchar_t c : text) {
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-    bytes += static_cast<char>(c & 0xFF);
-  }
-  return bytes;
-}
-
 struct Viewed {
   const wchar_t* name;
   std::string bytes;
@@ -145,7 +136,7 @@ TEST(SessionE2E, AWholeSessionLeavesEveryViewedFileAsItWasReadOnlyOrNot) {
       {L"b-utf8-bom.txt", "\xEF\xBB\xBF" + Utf8(L"needle 日本語 BOM"), L"needle 日本語 BOM"},
       {L"c-sjis.txt", e2e::CodePageBytes(L"needle 日本語 Shift_JIS", 932), L"needle 日本語 Shift_JIS"},
       {L"d-utf16le.txt", e2e::Utf16LeBytes(L"needle 日本語 LE", true), L"needle 日本語 LE"},
-      {L"e-utf16be.txt", Utf16BeBytes(L"needle 日本語 BE"), L"needle 日本語 BE"},
+      {L"e-utf16be.txt", e2e::Utf16BeBytes(L"needle 日本語 BE", true), L"needle 日本語 BE"},
       {L"f-binary.bin", std::string("needle\0binary\x01", 14), L"needle binary "},
       {L"g-read-only.txt", "needle read-only", L"needle read-only"},
   };

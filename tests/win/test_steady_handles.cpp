@@ -18,20 +18,12 @@
 
 namespace {
 
-// The main window as WinMain makes it: class, extended style, menu. Its settings file is the test
+// The program's main window, as WinMain makes and shows it. Its settings file is the test
 // program's own (absent); the window is destroyed without a close, so none is written.
 HWND CreateProgramWindow() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainWndProc;
-  wc.hInstance = instance;
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-  wc.lpszClassName = L"Vam";
-  RegisterClassExW(&wc);  // fails harmlessly when registered before
-  HWND window = CreateWindowExW(WS_EX_COMPOSITED, L"Vam", L"Vam", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
-                                nullptr, LoadMenuW(instance, L"VAM_MENU"), instance, nullptr);
+  RegisterMainWindowClass(instance);  // fails harmlessly when registered before
+  HWND window = CreateMainWindow(instance);
   if (window != nullptr) ShowWindow(window, SW_SHOW);
   return window;
 }
@@ -69,15 +61,6 @@ std::wstring MixedText(int seed) {
     text += L"\r\n";
   }
   return text;
-}
-
-std::string Utf16BeBytes(const std::wstring& text) {
-  std::string bytes = "\xFE\xFF";
-  for (wchar_t c : text) {
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-    bytes += static_cast<char>(c & 0xFF);
-  }
-  return bytes;
 }
 
 // One step: to the next file, turning at either end of the folder (six files: ten steps there and
@@ -129,7 +112,7 @@ TEST_F(SteadyHandles, AThousandStepsWithRepaintsFontSizesAndWrapTogglesLeakNothi
       folder.Put(L"b-utf8-bom.txt", "\xEF\xBB\xBF" + e2e::Utf8(MixedText(2))),
       folder.Put(L"c-sjis.txt", e2e::CodePageBytes(MixedText(3), 932)),
       folder.Put(L"d-utf16le.txt", e2e::Utf16LeBytes(MixedText(4), true)),
-      folder.Put(L"e-utf16be.txt", Utf16BeBytes(MixedText(5))),
+      folder.Put(L"e-utf16be.txt", e2e::Utf16BeBytes(MixedText(5), true)),
       folder.Put(L"f-binary.bin", std::string("bin\0ary\x01\x80\xFF\r\n", 13) + e2e::Utf8(MixedText(6))),
   };
   const HWND window = CreateProgramWindow();
