@@ -13,6 +13,7 @@
 
 #include "app/program_state_win.h"
 #include "app/wide_win.h"
+#include "app/heap_win.h"
 #include "view/richedit_win.h"
 #include "view/view_proc_win.h"
 #include "view/view_text_win.h"
@@ -109,6 +110,7 @@ Figures Measure(HWND view, WNDPROC controlProc, int samples, Prepare prepare, Ac
 }  // namespace
 
 int main() {
+  UseLowFragmentationHeap();  // as the program does
   HMODULE library = LoadLibraryW(L"Riched20.dll");
   WNDCLASSW frameClass{};
   frameClass.lpfnWndProc = FrameProc;

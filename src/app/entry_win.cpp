@@ -3,24 +3,12 @@
 
 #include "app/accelerators_win.h"
 #include "app/commands.h"
+#include "app/heap_win.h"
 #include "app/main_window_win.h"
 #include "app/program_state_win.h"
 #include "tools/find_win.h"
 
 namespace {
-
-bool RegisterMainClass(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainWndProc;
-  wc.hInstance = instance;
-  // The visible view covers the whole client area; the frame paints nothing itself.
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-  wc.lpszMenuName = L"Vam_MENU";
-  wc.lpszClassName = L"Vam";
-  return RegisterClassExW(&wc) != 0;
-}
 
 struct WindowIcons {
   HICON large = nullptr;
@@ -38,15 +26,6 @@ void SetIcons(HWND window, HINSTANCE instance, WindowIcons& icons) {
   icons.smallIcon = static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDI_VAM_SMALL), IMAGE_ICON, 16, 16, LR_LOADTRANSPARENT));
   SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.smallIcon));
-}
-
-// The rich-edit control keeps a large text in many small blocks of the process heap. Wine's default
-// heap grows slower and slower as the views are filled, emptied and filled again (a load that takes
-// seconds took minutes on the third step onto the same 1 MiB file); the low-fragmentation heap,
-// which Windows uses anyway, does not.
-void UseLowFragmentationHeap() {
-  ULONG lowFragmentation = 2;
-  HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &lowFragmentation, sizeof(lowFragmentation));
 }
 
 WPARAM RunMessageLoop(HWND window, HACCEL accelerators) {
@@ -67,14 +46,10 @@ WPARAM RunMessageLoop(HWND window, HACCEL accelerators) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   UseLowFragmentationHeap();
-  if (!RegisterMainClass(instance)) return 0;
-  HMENU menu = LoadMenuW(instance, L"VAM_MENU");
-  HWND window =
-      CreateWindowExW(WS_EX_COMPOSITED, L"Vam", L"Vam", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, nullptr);
+  if (!RegisterMainWindowClass(instance)) return 0;
+  HWND window = CreateMainWindow(instance);
   if (window == nullptr) {
     // No window means no WM_QUIT would ever arrive: end here.
-    if (menu != nullptr) DestroyMenu(menu);
     if (g_richEditLibrary != nullptr) FreeLibrary(g_richEditLibrary);
     return 0;
   }

@@ -234,6 +234,28 @@ void OnFindMessage(HWND window) {
 
 }  // namespace
 
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = MainWndProc;
+  wc.hInstance = instance;
+  // The visible view covers the whole client area; the frame paints nothing itself.
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  wc.lpszMenuName = L"Vam_MENU";
+  wc.lpszClassName = L"Vam";
+  return RegisterClassExW(&wc) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+  HMENU menu = LoadMenuW(instance, L"VAM_MENU");
+  HWND window =
+      CreateWindowExW(WS_EX_COMPOSITED, L"Vam", L"Vam", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, nullptr);
+  if (window == nullptr && menu != nullptr) DestroyMenu(menu);
+  return window;
+}
+
 void LoadDocument(HWND mainWindow, const std::wstring& chosen) {
   const std::wstring path = NormalizeDocumentPath(chosen);
   if (path.empty()) return;

@@ -154,7 +154,15 @@ void FormatLike(HWND measuring, HWND view, const AppSettings& settings) {
   SetWindowPos(measuring, nullptr, 0, 0, client.right, client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   richedit::SetCharFormatAll(measuring, richedit::DefaultCharFormat(view));
   richedit::SetTabStop(measuring, settings.tab4 == 1 ? 16 : 32);
-  richedit::SetFormatRect(measuring, richedit::FormatRect(view));
+  // Some controls answer a rectangle moved from the one they were given (by the border, say):
+  // given the view's, then moved back by what the measuring view made of it.
+  const RECT wanted = richedit::FormatRect(view);
+  richedit::SetFormatRect(measuring, wanted);
+  const RECT got = richedit::FormatRect(measuring);
+  if (!EqualRect(&got, &wanted)) {
+    richedit::SetFormatRect(measuring, {2 * wanted.left - got.left, 2 * wanted.top - got.top,
+                                        2 * wanted.right - got.right, 2 * wanted.bottom - got.bottom});
+  }
 }
 
 bool SamePoint(const POINTL& a, const POINTL& b) {

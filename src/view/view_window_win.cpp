@@ -18,14 +18,17 @@ constexpr int kRowsEmptiedInPlace = 256;
 HWND CreateTwin(HWND view, const AppSettings& settings) {
   wchar_t className[64] = {};
   if (GetClassNameW(view, className, 64) == 0) return nullptr;
-  const auto style = static_cast<DWORD>(GetWindowLongW(view, GWL_STYLE));
+  // The style it was made with: the control drops the scroll bars' bits while it needs none, and
+  // a view made without them would never show them.
+  const auto shown = static_cast<DWORD>(GetWindowLongW(view, GWL_STYLE));
+  const DWORD style = ((shown & ES_AUTOHSCROLL) != 0 ? kNoWrapViewStyle : kWrapViewStyle) & ~WS_VISIBLE;
   const auto exStyle = static_cast<DWORD>(GetWindowLongW(view, GWL_EXSTYLE));
   const HWND parent = GetParent(view);
   RECT place{};
   GetWindowRect(view, &place);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
   const HWND twin = CreateWindowExW(
-      exStyle, className, L"", style & ~WS_VISIBLE, place.left, place.top, place.right - place.left,
+      exStyle, className, L"", style, place.left, place.top, place.right - place.left,
       place.bottom - place.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(GetDlgCtrlID(view))),
       reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(view, GWLP_HINSTANCE)), nullptr);
   if (twin == nullptr) return nullptr;
@@ -37,7 +40,7 @@ HWND CreateTwin(HWND view, const AppSettings& settings) {
   if (settings.numberLine == 1) richedit::SetLeftMargin(twin, kGutterWidth);
   richedit::LimitText(twin, richedit::TextLimit(view));
   SetWindowPos(twin, view, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  if ((style & WS_VISIBLE) != 0) ShowWindow(twin, SW_SHOWNA);
+  if ((shown & WS_VISIBLE) != 0) ShowWindow(twin, SW_SHOWNA);
   if (GetFocus() == view) SetFocus(twin);
   return twin;
 }

@@ -259,6 +259,15 @@ std::string Utf16LeBytes(std::wstring_view text, bool withBom) {
   return out;
 }
 
+std::string Utf16BeBytes(std::wstring_view text, bool withBom) {
+  std::string out = withBom ? std::string("\xFE\xFF", 2) : std::string();
+  for (wchar_t c : text) {
+    out += static_cast<char>((c >> 8) & 0xFF);
+    out += static_cast<char>(c & 0xFF);
+  }
+  return out;
+}
+
 std::string CodePageBytes(std::wstring_view text, UINT codePage) {
   if (text.empty()) return {};
   const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,

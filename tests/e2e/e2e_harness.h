@@ -35,6 +35,7 @@ bool FileExists(const std::wstring& path);
 std::string Utf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view bytes);
 std::string Utf16LeBytes(std::wstring_view text, bool withBom);
+std::string Utf16BeBytes(std::wstring_view text, bool withBom);
 std::string CodePageBytes(std::wstring_view text, UINT codePage);  // e.g. 932 for Shift_JIS
 
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes);

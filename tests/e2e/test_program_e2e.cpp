@@ -2,12 +2,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/commands.h"
 #include "e2e_harness.h"
 
 namespace {
@@ -57,6 +59,45 @@ TEST(ProgramE2E, StepsThroughTheFolderWithCtrlArrowsAndStopsAtTheEnds) {
   vam.Keys({VK_CONTROL, VK_LEFT});
   vam.Keys({VK_CONTROL, VK_RIGHT});
   EXPECT_TRUE(Shows(vam, L"(2/3)b.txt", L"bravo"));
+}
+
+// A file of thousands of lines leaves views that the next step replaces by fresh ones (deleting
+// so many rows one by one takes minutes in Wine's control): stepping off it and back, the
+// views must go on showing, wrapping, taking the focus and copying as before.
+TEST(ProgramE2E, ViewsLeftByALargeFileGoOnWorkingAfterTheStepsOffAndBack) {
+  TempFolder folder;
+  std::wstring large;
+  for (int line = 1; line <= 3000; ++line) large += L"行 " + std::to_wstring(line) + L"\tテキスト\x3000text\r\n";
+  const std::wstring a = folder.Put(L"a.txt", Utf8(large));
+  folder.Put(L"b.txt", "bravo");
+  VamCopy copy;
+  ASSERT_TRUE(copy.Ok());
+  Program vam = copy.Start({a});
+  std::wstring shown = large;  // WM_GETTEXT gives every paragraph end as CR LF
+  ASSERT_TRUE(Shows(vam, L"(1/2)a.txt", shown));
+
+  vam.Keys({VK_CONTROL, VK_RIGHT});
+  EXPECT_TRUE(Shows(vam, L"(2/2)b.txt", L"bravo"));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(vam.WrapView()) == L"bravo"; }));
+  vam.Keys({VK_CONTROL, VK_LEFT});
+  EXPECT_TRUE(Shows(vam, L"(1/2)a.txt", shown));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return vam.Focus() == vam.VisibleView(); })) << "the focus is in the shown view";
+  EXPECT_EQ(vam.Views().size(), 2u);
+
+  const HWND unwrapped = vam.VisibleView();
+  vam.Command(IDM_WORD_WRAP);
+  EXPECT_TRUE(e2e::WaitUntil([&] { return vam.VisibleView() == vam.WrapView(); }));
+  EXPECT_TRUE(e2e::WindowText(vam.WrapView()) == shown);
+  EXPECT_NE(vam.VisibleView(), unwrapped);
+
+  e2e::ClipboardLock lock;
+  ASSERT_TRUE(lock.Held());
+  vam.Select(0, 8);
+  const DWORD before = e2e::ClipboardSequence();
+  vam.Keys({VK_CONTROL, 'C'});
+  const std::optional<std::wstring> copied = e2e::WaitClipboardChange(before);
+  ASSERT_TRUE(copied.has_value());
+  EXPECT_EQ(*copied, L"行 1\tテキスト");
 }
 
 TEST(ProgramE2E, StepOntoAFileDeletedMeanwhileEmptiesBothViewsAndSteppingGoesOn) {

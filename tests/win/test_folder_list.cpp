@@ -14,6 +14,7 @@
 #include "app/program_state_win.h"
 #include "document/folder_list_win.h"
 #include "view/richedit_win.h"
+#include "win_fixture.h"
 
 namespace {
 
@@ -36,20 +37,11 @@ bool InOrder(const std::wstring& a, const std::wstring& b) {
   return c < 0 || (c == 0 && lstrcmpiW(extA.c_str(), extB.c_str()) <= 0);
 }
 
-class FolderList : public ::testing::Test {
+class FolderList : public WinFixture {
  protected:
   void SetUp() override {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    folder_ = std::wstring(base) + L"vam-folder-" + std::to_wstring(GetCurrentProcessId());
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-  }
-  void TearDown() override {
-    for (const auto& path : made_) {
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
-    }
-    RemoveDirectoryW(folder_.c_str());
+    folder_ = temp_.Path();
+    ASSERT_FALSE(folder_.empty());
   }
 
   std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
@@ -70,13 +62,9 @@ class FolderList : public ::testing::Test {
     WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(file);
     if (attributes != 0) SetFileAttributesW(path.c_str(), attributes);
-    made_.insert(made_.begin(), path);
     return path;
   }
-  void MakeFolder(const std::wstring& name) {
-    CreateDirectoryW(Path(name).c_str(), nullptr);
-    made_.push_back(Path(name));  // removed after the files in it
-  }
+  void MakeFolder(const std::wstring& name) { temp_.PutFolder(name); }
   std::vector<std::wstring> Paths(const std::vector<std::wstring>& names) const {
     std::vector<std::wstring> paths;
     for (const auto& name : names) paths.push_back(Path(name));
@@ -103,8 +91,8 @@ class FolderList : public ::testing::Test {
     return plain;
   }
 
+  TempFolder temp_;
   std::wstring folder_;
-  std::vector<std::wstring> made_;
 };
 
 TEST_F(FolderList, ListsPlainFilesInThePlatformsOrder) {
@@ -224,22 +212,8 @@ class FolderSteps : public FolderList {
  protected:
   void SetUp() override {
     FolderList::SetUp();
-    library_ = LoadLibraryW(L"Riched20.dll");
-    ASSERT_NE(library_, nullptr);
-    g_mainWindow = CreateWindowExW(0, L"STATIC", L"before", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                                   nullptr, nullptr, nullptr);
-    g_noWrapView = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | ES_MULTILINE, 0, 0, 400, 300,
-                                   g_mainWindow, nullptr, nullptr, nullptr);
-    g_wrapView = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | ES_MULTILINE, 0, 0, 400, 300,
-                                 g_mainWindow, nullptr, nullptr, nullptr);
-    ASSERT_NE(g_wrapView, nullptr);
-    ASSERT_NE(g_noWrapView, nullptr);
-  }
-  void TearDown() override {
-    DestroyWindow(g_mainWindow);
-    g_mainWindow = g_noWrapView = g_wrapView = nullptr;
-    FreeLibrary(library_);
-    FolderList::TearDown();
+    ASSERT_TRUE(frame_.Ok());
+    SetWindowTextW(g_mainWindow, L"before");
   }
   std::wstring Title() const {
     wchar_t title[300] = {};
@@ -251,7 +225,7 @@ class FolderSteps : public FolderList {
     SetWindowTextW(g_wrapView, text);
   }
 
-  HMODULE library_ = nullptr;
+  TestFrame frame_{FrameOptions{400, 300, false, false}};
 };
 
 TEST_F(FolderSteps, StepsWithinBoundsWithoutWrapping) {

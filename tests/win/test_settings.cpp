@@ -13,6 +13,8 @@
 #include "app/program_state_win.h"
 #include "app/settings_win.h"
 #include "app/wide_win.h"
+#include "damaged_settings.h"
+#include "win_fixture.h"
 
 namespace {
 
@@ -25,14 +27,6 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
-}
-
-std::wstring TempFolder() {
-  wchar_t base[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, base);
-  std::wstring folder = std::wstring(base) + L"vam-settings-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
 }
 
 std::vector<unsigned char> ReadBytes(const std::wstring& path) {
@@ -83,12 +77,10 @@ bool Checked(UINT command) {
   return (GetMenuState(g_menu, command, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-class SettingsFile : public ::testing::Test {
+class SettingsFile : public WinFixture {
  protected:
   void SetUp() override {
-    folder_ = TempFolder();
-    g_iniPath = folder_ + L"\\Vam64.ini";
-    DeleteFileW(g_iniPath.c_str());
+    g_iniPath = folder_.File(L"Vam64.ini");
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = TestWindowProc;
@@ -104,8 +96,6 @@ class SettingsFile : public ::testing::Test {
   void TearDown() override {
     if (window_ != nullptr) DestroyWindow(window_);  // destroys the attached menu too
     g_menu = nullptr;
-    DeleteFileW(g_iniPath.c_str());
-    RemoveDirectoryW(folder_.c_str());
   }
 
   void Load(const std::wstring& fileText) {
@@ -124,7 +114,7 @@ class SettingsFile : public ::testing::Test {
     return r;
   }
 
-  std::wstring folder_;
+  TempFolder folder_;
   HWND window_ = nullptr;
   AppSettings settings_;
 };
@@ -334,12 +324,47 @@ TEST_F(SettingsFile, RectangleOffEveryMonitorIsMovedOnScreen) {
   EXPECT_EQ(r.top, -100);
 }
 
+// Read at start without a crash, the usable values taken, the defaults for the rest; written
+// at close, and read back the same.
+TEST_F(SettingsFile, DamagedFilesGiveTheDefaultsWhereAValueIsUnusable) {
+  for (const e2e::DamagedSettings& c : e2e::DamagedSettingsFiles()) {
+    SCOPED_TRACE(c.name);
+    DeleteFileW(g_iniPath.c_str());
+    if (c.folder) {
+      ASSERT_TRUE(CreateDirectoryW(g_iniPath.c_str(), nullptr));
+    } else {
+      ASSERT_TRUE(e2e::WriteFileBytes(g_iniPath, c.bytes));
+    }
+    for (const char* pass : {"as found", "as written back"}) {
+      SCOPED_TRACE(pass);
+      settings_ = AppSettings{};
+      LoadSettings(window_, settings_);
+      EXPECT_EQ(settings_.fontSize, c.fontSize);
+      if (!c.japaneseAnsi || GetACP() == 932) {
+        EXPECT_EQ(FaceName(settings_), U(c.fontName));
+      }
+      EXPECT_EQ(settings_.tab4, c.tab4 ? 1 : 0);
+      EXPECT_EQ(settings_.blackBack, c.blackBack ? 1 : 0);
+      EXPECT_EQ(settings_.wordWrap, c.wordWrap ? 1 : 0);
+      EXPECT_EQ(WordFromEncoding(settings_.encoding), U(c.encoding));
+      EXPECT_EQ(settings_.numberLine, c.numberLine ? 1 : 0);
+      const RECT r = WindowRect();
+      EXPECT_EQ(r.right - r.left, 320);
+      EXPECT_EQ(r.bottom - r.top, 240);
+      SaveSettings(window_, settings_);
+    }
+    const DWORD attributes = GetFileAttributesW(g_iniPath.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, c.folder);
+    if (c.folder) RemoveDirectoryW(g_iniPath.c_str());
+  }
+}
+
 TEST_F(SettingsFile, UnwritableFileFailsSilently) {
-  g_iniPath = folder_ + L"\\no such folder\\Vam64.ini";
+  g_iniPath = folder_.File(L"no such folder\\Vam64.ini");
   LoadSettings(window_, settings_);
   SaveSettings(window_, settings_);
   EXPECT_EQ(GetFileAttributesW(g_iniPath.c_str()), INVALID_FILE_ATTRIBUTES);
-  g_iniPath = folder_ + L"\\Vam64.ini";
 }
 
 }  // namespace

@@ -15,74 +15,14 @@
 
 #include "app/program_state_win.h"
 #include "app/settings.h"
+#include "document/folder_list_win.h"
 #include "tools/clipboard_win.h"
 #include "tools/editor_win.h"
 #include "tools/find_win.h"
 #include "view/richedit_win.h"
+#include "win_fixture.h"
 
 namespace {
-
-constexpr DWORD kWrapViewStyle = 0x50200804;
-constexpr DWORD kNoWrapViewStyle = 0x50300884;
-
-int g_closes = 0;
-std::wstring g_findPath;
-
-LRESULT CALLBACK ToolsMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) {
-    ++g_closes;  // recorded only: the fixture destroys the window itself
-    return 0;
-  }
-  if (message != 0 && message == g_findDialogState.message) {
-    // As the main window does with word wrap on: the hidden view first and silent, the visible
-    // one last and reporting.
-    FindInView(window, g_noWrapView, g_findPath, false);
-    FindInView(window, g_wrapView, g_findPath, true);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// The message boxes seen while a search ran, each dismissed with OK.
-struct SeenBox {
-  std::wstring caption;
-  std::wstring text;
-  HWND owner = nullptr;
-};
-std::vector<SeenBox> g_boxes;
-
-std::vector<HWND> g_dismissed;
-
-// A message box: a dialog with an OK button and the text control, but, unlike the find dialog,
-// no edit field.
-bool IsMessageBox(HWND window) {
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  return wcscmp(className, L"#32770") == 0 && GetDlgItem(window, IDOK) != nullptr &&
-         GetDlgItem(window, 0xFFFF) != nullptr && FindWindowExW(window, nullptr, L"Edit", nullptr) == nullptr;
-}
-
-BOOL CALLBACK DismissIfBox(HWND window, LPARAM) {
-  if (!IsMessageBox(window)) return TRUE;
-  for (HWND seen : g_dismissed) {
-    if (seen == window) return TRUE;  // already answered, not gone yet
-  }
-  g_dismissed.push_back(window);
-  SeenBox box;
-  wchar_t buffer[256] = {};
-  GetWindowTextW(window, buffer, 256);
-  box.caption = buffer;
-  GetDlgItemTextW(window, 0xFFFF, buffer, 256);
-  box.text = buffer;
-  box.owner = GetWindow(window, GW_OWNER);
-  g_boxes.push_back(box);
-  PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  return TRUE;
-}
-
-void CALLBACK DismissBoxes(HWND, UINT, UINT_PTR, DWORD) {
-  EnumThreadWindows(GetCurrentThreadId(), DismissIfBox, 0);
-}
 
 std::wstring ReadWholeFile(const std::wstring& path) {
   FILE* file = nullptr;
@@ -92,13 +32,6 @@ std::wstring ReadWholeFile(const std::wstring& path) {
   for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, n);
   fclose(file);
   return std::wstring(bytes.begin(), bytes.end());  // ASCII paths only in these tests
-}
-
-void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-  FILE* file = nullptr;
-  ASSERT_EQ(_wfopen_s(&file, path.c_str(), L"wb"), 0);
-  fwrite(bytes.data(), 1, bytes.size(), file);
-  fclose(file);
 }
 
 bool WaitForFile(const std::wstring& path, DWORD milliseconds) {
@@ -113,45 +46,17 @@ std::string Narrow(const std::wstring& s) {
   return std::string(s.begin(), s.end());
 }
 
-class ToolsTest : public ::testing::Test {
+class ToolsTest : public WinFixture {
  protected:
   void SetUp() override {
-    richEdit_ = LoadLibraryW(L"Riched20.dll");
-    ASSERT_NE(richEdit_, nullptr);
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = ToolsMainProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"VamToolsTest";
-    RegisterClassW(&windowClass);
-    main_ = CreateWindowExW(0, L"VamToolsTest", L"tools test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800,
-                            600, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(main_, nullptr);
-    noWrap_ = CreateWindowExW(0, L"RichEdit20W", L"", kNoWrapViewStyle, 0, 0, 780, 560, main_, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-    wrap_ = CreateWindowExW(0, L"RichEdit20W", L"", kWrapViewStyle & ~WS_VISIBLE, 0, 0, 780, 560, main_,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(noWrap_, nullptr);
-    ASSERT_NE(wrap_, nullptr);
-    g_mainWindow = main_;
-    g_noWrapView = noWrap_;
-    g_wrapView = wrap_;
-
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"vam-tools-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder_.c_str(), nullptr);
-    currentPath_ = folder_ + L"\\notes.txt";
-    WriteWholeFile(currentPath_, "shown text\r\n");
-  }
-
-  void TearDown() override {
-    if (g_findDialogState.dialog != nullptr) DestroyWindow(g_findDialogState.dialog);
-    if (main_ != nullptr) DestroyWindow(main_);
-    for (const wchar_t* name : {L"notes.txt", L"out.txt", L"run.bat", L"marker.txt"}) {
-      DeleteFileW((folder_ + L"\\" + name).c_str());
-    }
-    RemoveDirectoryW(folder_.c_str());
-    if (richEdit_ != nullptr) FreeLibrary(richEdit_);
+    ASSERT_TRUE(frame_.Ok());
+    main_ = frame_.Window();
+    noWrap_ = frame_.NoWrapView();
+    wrap_ = frame_.WrapView();
+    currentPath_ = folder_.Put(L"notes.txt", "shown text\r\n");
+    // The file shown, for the searches the frame hands to the main window's procedure.
+    g_folderFileList.entries = {currentPath_};
+    g_folderFileList.lastIndex = 0;
   }
 
   void SetText(const wchar_t* text) {
@@ -173,18 +78,17 @@ class ToolsTest : public ::testing::Test {
 
   // Searches the no-wrap view with every message box answered; returns the selection after.
   richedit::Selection Find(bool reportNotFound, const std::wstring& path) {
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, DismissBoxes);
+    const BoxAnswerer answerer;
     FindInView(main_, noWrap_, path, reportNotFound);
-    KillTimer(nullptr, timer);
     return richedit::GetSel(noWrap_);
   }
   richedit::Selection Find(bool reportNotFound) { return Find(reportNotFound, currentPath_); }
 
-  HMODULE richEdit_ = nullptr;
+  TestFrame frame_{FrameOptions{800, 600, false, true}};
+  TempFolder folder_;
   HWND main_ = nullptr;
   HWND noWrap_ = nullptr;
   HWND wrap_ = nullptr;
-  std::wstring folder_;
   std::wstring currentPath_;
 };
 
@@ -196,7 +100,6 @@ TEST_F(ToolsTest, FindSelectsTheHitClosesTheDialogAndFindsAgainWithWrap) {
   // The real dialog: its Find Next writes the flags and sends the registered message, which the
   // main window turns into a search.
   g_findDialogState.message = RegisterWindowMessageW(FINDMSGSTRINGW);
-  g_findPath = currentPath_;
   PrepareFind(L"BETA", FR_DOWN | FR_HIDEWHOLEWORD);
   g_findDialogState.dialog = FindTextW(&g_findDialogState.record);
   ASSERT_NE(g_findDialogState.dialog, nullptr);
@@ -229,16 +132,16 @@ TEST_F(ToolsTest, FindSelectsTheHitClosesTheDialogAndFindsAgainWithWrap) {
 TEST_F(ToolsTest, FindMissFromTheDialogReportsOnceAndKeepsTheDialog) {
   SetText(kThreeLines);
   g_findDialogState.message = RegisterWindowMessageW(FINDMSGSTRINGW);
-  g_findPath = currentPath_;
   PrepareFind(L"omega", FR_DOWN | FR_HIDEWHOLEWORD);
   g_findDialogState.dialog = FindTextW(&g_findDialogState.record);
   ASSERT_NE(g_findDialogState.dialog, nullptr);
   const HWND dialog = g_findDialogState.dialog;
 
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, DismissBoxes);
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  KillTimer(nullptr, timer);
+  {
+    const BoxAnswerer answerer;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  }
 
   ASSERT_EQ(g_boxes.size(), 1u);
   EXPECT_EQ(g_boxes[0].text, L"見つかりませんでした。");
@@ -286,7 +189,7 @@ TEST_F(ToolsTest, FindDoesNothingWithoutAReadableFileOrFindText) {
   ASSERT_NE(g_findDialogState.dialog, nullptr);
   g_findDialogState.record.Flags = FR_DOWN | FR_FINDNEXT;  // as Find Next leaves them
 
-  for (const std::wstring& path : {folder_ + L"\\gone.txt", std::wstring()}) {
+  for (const std::wstring& path : {folder_.File(L"gone.txt"), std::wstring()}) {
     const richedit::Selection sel = Find(true, path);
     EXPECT_EQ(sel.start, 0);
     EXPECT_EQ(sel.end, 0);
@@ -381,7 +284,7 @@ std::wstring SystemCmd() {
 TEST_F(ToolsTest, EditorStartsWithPathAndCaretLineThenTheViewerCloses) {
   SetText(L"first\rsecond\rthird\rfourth");
   richedit::SetSel(noWrap_, 2, 15);  // ends in "third": line 3
-  const std::wstring out = folder_ + L"\\out.txt";
+  const std::wstring out = folder_.File(L"out.txt");
   // Longer than the 519 characters a fixed command buffer would hold.
   const std::wstring padding(600, L'x');
   AppSettings settings;
@@ -389,7 +292,7 @@ TEST_F(ToolsTest, EditorStartsWithPathAndCaretLineThenTheViewerCloses) {
   settings.editor.assign(editor.begin(), editor.end());
 
   LaunchEditor(main_, noWrap_, settings, currentPath_);
-  EXPECT_EQ(g_closes, 1);
+  EXPECT_EQ(g_closeCount, 1);
   ASSERT_TRUE(WaitForFile(out, 15000));
   std::wstring written = ReadWholeFile(out);
   while (!written.empty() && (written.back() == L'\n' || written.back() == L'\r' || written.back() == L' ')) {
@@ -400,22 +303,21 @@ TEST_F(ToolsTest, EditorStartsWithPathAndCaretLineThenTheViewerCloses) {
 
 TEST_F(ToolsTest, EditorBlankTemplateStartsNothingAndTheViewerStays) {
   // A viewed batch file: a command of the quoted path alone would run it.
-  const std::wstring script = folder_ + L"\\run.bat";
-  const std::wstring marker = folder_ + L"\\marker.txt";
-  WriteWholeFile(script, "@echo ran> \"" + Narrow(marker) + "\"\r\n");
+  const std::wstring marker = folder_.File(L"marker.txt");
+  const std::wstring script = folder_.Put(L"run.bat", "@echo ran> \"" + Narrow(marker) + "\"\r\n");
   SetText(L"text");
   AppSettings settings;
   for (const char16_t* blank : {u"", u"   ", u" \t "}) {
     settings.editor = blank;
     LaunchEditor(main_, noWrap_, settings, script);
   }
-  EXPECT_EQ(g_closes, 0);
+  EXPECT_EQ(g_closeCount, 0);
   EXPECT_FALSE(WaitForFile(marker, 2000));
 
   // The same file named by a template does run: the check above could have seen it.
   settings.editor = u"\"%t\"";
   LaunchEditor(main_, noWrap_, settings, script);
-  EXPECT_EQ(g_closes, 1);
+  EXPECT_EQ(g_closeCount, 1);
   EXPECT_TRUE(WaitForFile(marker, 15000));
 }
 
@@ -428,7 +330,7 @@ TEST_F(ToolsTest, EditorThatCannotStartLeavesTheViewerOpen) {
   const std::wstring tooLong = SystemCmd() + L" /c rem " + std::wstring(33000, L'x');
   settings.editor.assign(tooLong.begin(), tooLong.end());
   LaunchEditor(main_, noWrap_, settings, currentPath_);
-  EXPECT_EQ(g_closes, 0);
+  EXPECT_EQ(g_closeCount, 0);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "document/folder_list_win.h"
 #include "tools/find_win.h"
 #include "view/view_commands_win.h"
+#include "win_fixture.h"
 
 namespace {
 
@@ -33,8 +34,6 @@ struct Sent {
 
 std::vector<Sent> g_sent;
 WNDPROC g_controlProc = nullptr;
-int g_closeCount = 0;
-int g_paintCount = 0;
 
 LRESULT CALLBACK RecordingViewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -53,15 +52,6 @@ LRESULT CALLBACK RecordingViewProc(HWND view, UINT message, WPARAM wParam, LPARA
       break;
   }
   return CallWindowProcW(g_controlProc, view, message, wParam, lParam);
-}
-
-LRESULT CALLBACK TestMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) {
-    ++g_closeCount;  // recorded, not acted on: the fixture destroys the window itself
-    return 0;
-  }
-  if (message == WM_PAINT && wParam == 0 && lParam == 0) ++g_paintCount;
-  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 std::vector<Sent> SentOf(UINT message) {
@@ -84,21 +74,6 @@ std::vector<Sent> WholeTextFormatsSent() {
     all.push_back(sent[i]);
   }
   return all;
-}
-
-std::wstring TempFileName(const wchar_t* prefix) {
-  wchar_t dir[MAX_PATH] = {};
-  wchar_t name[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, dir);
-  GetTempFileNameW(dir, prefix, 0, name);
-  return name;
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  FILE* file = nullptr;
-  ASSERT_EQ(_wfopen_s(&file, path.c_str(), L"wb"), 0);
-  fwrite(bytes.data(), 1, bytes.size(), file);
-  fclose(file);
 }
 
 std::wstring WindowText(HWND window) {
@@ -145,33 +120,12 @@ std::vector<HWND> ThreadDialogs() {
   return dialogs;
 }
 
-class ViewCommands : public ::testing::Test {
+class ViewCommands : public WinFixture {
  protected:
   void SetUp() override {
-    g_richEditLibrary = LoadLibraryW(L"Riched20.dll");
-    ASSERT_NE(g_richEditLibrary, nullptr);
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = TestMainProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"VamCommandTest";
-    RegisterClassW(&wc);
-    g_menu = LoadMenuW(instance, L"VAM_MENU");
+    ASSERT_TRUE(frame_.Ok());
     ASSERT_NE(g_menu, nullptr);
-    g_mainWindow = CreateWindowExW(0, L"VamCommandTest", L"Vam", WS_OVERLAPPEDWINDOW, 0, 0, 480, 360, nullptr,
-                                   g_menu, instance, nullptr);
-    ASSERT_NE(g_mainWindow, nullptr);
-    RECT client{};
-    GetClientRect(g_mainWindow, &client);
-    const auto makeView = [&](DWORD style) {
-      return CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"", style, 0, 0, client.right, client.bottom,
-                             g_mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(VIEW_CHILD_ID)),
-                             instance, nullptr);
-    };
-    g_wrapView = makeView(0x50200804);
-    g_noWrapView = makeView(0x50300884);
-    ASSERT_NE(g_wrapView, nullptr);
-    ASSERT_NE(g_noWrapView, nullptr);
+    g_sent.clear();
     g_controlProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(g_noWrapView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingViewProc)));
     SetWindowLongPtrW(g_wrapView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingViewProc));
@@ -179,20 +133,12 @@ class ViewCommands : public ::testing::Test {
     g_appSettings = AppSettings{};
     g_appSettings.fontSize = 12;
     lstrcpyW(reinterpret_cast<wchar_t*>(g_appSettings.fontName), L"DejaVu Sans");
-    ShowWindow(g_wrapView, SW_HIDE);
-    ShowWindow(g_mainWindow, SW_SHOW);
     SetFocus(g_noWrapView);
 
-    path_ = TempFileName(L"vam");
-    WriteBytes(path_, "abc needle xyz");
+    path_ = folder_.Put(L"viewed.txt", "abc needle xyz");
     g_folderFileList.entries = {path_};
     g_folderFileList.currentIndex = 0;
     g_folderFileList.lastIndex = 0;
-  }
-
-  void TearDown() override {
-    if (g_mainWindow) DestroyWindow(g_mainWindow);
-    DeleteFileW(path_.c_str());
   }
 
   void Run(UINT command) {
@@ -208,6 +154,8 @@ class ViewCommands : public ::testing::Test {
   }
   static HWND Visible() { return VisibleView(g_appSettings, g_noWrapView, g_wrapView); }
 
+  TestFrame frame_;
+  TempFolder folder_;
   std::wstring path_;
 };
 
@@ -370,7 +318,7 @@ TEST_F(ViewCommands, ShiftEnterAndEditorHandTheVisibleViewsLineToTheEditor) {
   ShowWindow(g_wrapView, SW_SHOW);
   ShowWindow(g_noWrapView, SW_HIDE);
   for (bool shiftEnter : {true, false}) {
-    const std::wstring out = TempFileName(L"ved");
+    const std::wstring out = folder_.File(L"editor-out.txt");
     DeleteFileW(out.c_str());
     g_appSettings.editor = u"cmd.exe /c echo %l %t>\"";
     g_appSettings.editor += reinterpret_cast<const char16_t*>(out.c_str());
@@ -429,7 +377,7 @@ TEST_F(ViewCommands, EncodingCommandsReloadTheFileAsForcedWithOneCheckMark) {
   };
   const UINT all[] = {IDM_CODE_AUTO, IDM_CODE_SHIFTJIS, IDM_CODE_UTF8, IDM_CODE_UTF16LE};
   for (const auto& c : cases) {
-    WriteBytes(path_, c.bytes);
+    ASSERT_TRUE(e2e::WriteFileBytes(path_, c.bytes));
     for (UINT command : all) SetMenuCheck(g_menu, command, true);
     g_appSettings.encoding = c.encoding;  // the same choice again still reloads
     SetBothTexts(L"stale");

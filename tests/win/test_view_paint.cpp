@@ -15,6 +15,7 @@
 #include "view/richedit_win.h"
 #include "view/view_proc_win.h"
 #include "view/view_text_win.h"
+#include "win_fixture.h"
 
 namespace {
 
@@ -91,41 +92,11 @@ Image Capture(HWND window) {
   return image;
 }
 
-// Live GDI objects of this process. Wine has no GetGuiResources; there a handle whose upper half
-// is zero names its table slot whatever the slot's generation, so the slots can be counted.
-int GdiObjectCount() {
-  const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (count != 0) return static_cast<int>(count);
-  int live = 0;
-  for (ULONG_PTR slot = 1; slot < 0x10000; ++slot)
-    live += GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
-  return live;
-}
-
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// A frame with the two views as the program makes them, the overlay's settings and a text.
-class Views {
+// The frame with the two views as the program makes them, the overlay's settings and a text.
+class Views : public TestFrame {
  public:
-  Views(const AppSettings& settings, const std::wstring& text, int width = 480, int height = 320) {
-    library_ = LoadLibraryW(L"Riched20.dll");
-    WNDCLASSW frameClass{};
-    frameClass.lpfnWndProc = FrameProc;
-    frameClass.hInstance = GetModuleHandleW(nullptr);
-    frameClass.lpszClassName = L"VamViewPaintTest";
-    RegisterClassW(&frameClass);
-    frame_ = CreateWindowExW(0, L"VamViewPaintTest", L"Vam", WS_OVERLAPPEDWINDOW, 0, 0, width, height,
-                             nullptr, nullptr, frameClass.hInstance, nullptr);
-    RECT client{};
-    GetClientRect(frame_, &client);
-    for (DWORD style : {0x50200804u, 0x50300884u}) {
-      HWND view =
-          CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"", style, 0, 0, client.right, client.bottom,
-                          frame_, reinterpret_cast<HMENU>(100), frameClass.hInstance, nullptr);
-      (style == 0x50200804u ? g_wrapView : g_noWrapView) = view;
-    }
+  Views(const AppSettings& settings, const std::wstring& text, int width = 480, int height = 320)
+      : TestFrame(FrameOptions{width, height, false, false}) {
     g_appSettings = settings;
     SubclassView(g_noWrapView);
     SubclassView(g_wrapView);
@@ -149,14 +120,8 @@ class Views {
     ShowWindow(g_wrapView, settings.wordWrap == 1 ? SW_SHOW : SW_HIDE);
     ShowWindow(g_noWrapView, settings.wordWrap == 1 ? SW_HIDE : SW_SHOW);
     SetText(text);
-    ShowWindow(frame_, SW_SHOW);
-    UpdateWindow(frame_);
-  }
-  ~Views() {
-    DestroyWindow(frame_);
-    g_wrapView = g_noWrapView = nullptr;
-    DiscardViewTextCopy();
-    FreeLibrary(library_);
+    ShowWindow(Window(), SW_SHOW);
+    UpdateWindow(Window());
   }
 
   void SetText(const std::wstring& text) {
@@ -170,13 +135,17 @@ class Views {
     return Capture(Visible());
   }
   POINTL Pos(int position) const { return richedit::PointFromChar(Visible(), position); }
-
- private:
-  HMODULE library_ = nullptr;
-  HWND frame_ = nullptr;
 };
 
-class ViewPaint : public testing::TestWithParam<std::pair<int, int>> {};  // blackBack, wordWrap
+class ViewPaint : public WinFixtureWithParam<std::pair<int, int>> {};  // blackBack, wordWrap
+using ViewPaintExtent = WinFixture;
+using ViewPaintGutter = WinFixture;
+using ViewPaintMessages = WinFixture;
+using ViewTextCopyLifetime = WinFixture;
+using ViewPaintLayoutMemo = WinFixture;
+using ViewPaintLargeText = WinFixture;
+using ViewPaintResources = WinFixture;
+using ViewPaintMeasured = WinFixture;
 
 TEST_P(ViewPaint, DrawsGutterMarksEofAndCaretRuleOverTheText) {
   const auto [blackBack, wordWrap] = GetParam();
@@ -221,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Backgrounds, ViewPaint,
                          testing::Values(std::pair{0, 0}, std::pair{1, 0}, std::pair{0, 1}, std::pair{1, 1}));
 
 // The paint copies only the parts of the overlay bitmap where the overlay says it drew.
-TEST(ViewPaintExtent, HoldsEveryPixelTheOverlayDrew) {
+TEST_F(ViewPaintExtent, HoldsEveryPixelTheOverlayDrew) {
   for (int blackBack : {0, 1}) {
     AppSettings settings = Settings(blackBack, 0, 1);
     settings.fontSize = 20;  // [EOF] reaches well past its box
@@ -255,7 +224,7 @@ TEST(ViewPaintExtent, HoldsEveryPixelTheOverlayDrew) {
   }
 }
 
-TEST(ViewPaintGutter, HoldsNothingWithNumbersOff) {
+TEST_F(ViewPaintGutter, HoldsNothingWithNumbersOff) {
   Views views(Settings(0, 0, 0), L"one\rtwo\rthree");
   richedit::SetSel(views.Visible(), 0, 0);
   const int ruleY = views.Pos(0).y + kLineHeight + 1;
@@ -268,7 +237,7 @@ TEST(ViewPaintGutter, HoldsNothingWithNumbersOff) {
   EXPECT_GT(gutterInk(views.Paint()), 0);
 }
 
-TEST(ViewPaintGutter, NothingIsDrawnWithoutALineHeight) {
+TEST_F(ViewPaintGutter, NothingIsDrawnWithoutALineHeight) {
   Views views(Settings(0, 0, 1), L"a\rb");
   const int middle = views.Paint().height / 2;
   ASSERT_EQ(views.Paint().At(52, middle), kGreyOnWhite);
@@ -276,14 +245,14 @@ TEST(ViewPaintGutter, NothingIsDrawnWithoutALineHeight) {
   EXPECT_EQ(views.Paint().At(52, middle), RGB(255, 255, 255));
 }
 
-TEST(ViewPaintMessages, SubclassingAViewAgainKeepsTheControlsProcedure) {
+TEST_F(ViewPaintMessages, SubclassingAViewAgainKeepsTheControlsProcedure) {
   Views views(Settings(0, 0, 1), L"a\rb");
   SubclassView(g_noWrapView);  // would make the procedure pass every message to itself
   EXPECT_EQ(views.Paint().At(52, 5), kGreyOnWhite);
   EXPECT_EQ(richedit::LineCount(g_noWrapView), 2);
 }
 
-TEST(ViewPaintMessages, EraseBackgroundAnswersOneAndLeavesTheDcAlone) {
+TEST_F(ViewPaintMessages, EraseBackgroundAnswersOneAndLeavesTheDcAlone) {
   Views views(Settings(0, 0, 1), L"text");
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
@@ -298,7 +267,7 @@ TEST(ViewPaintMessages, EraseBackgroundAnswersOneAndLeavesTheDcAlone) {
   ReleaseDC(nullptr, screen);
 }
 
-TEST(ViewPaintMessages, ArrowKeysRepaintWhenDownPageKeysWhenUp) {
+TEST_F(ViewPaintMessages, ArrowKeysRepaintWhenDownPageKeysWhenUp) {
   Views views(Settings(0, 0, 1), L"a\rb\rc");
   const HWND view = views.Visible();
   RECT client{};
@@ -324,7 +293,7 @@ TEST(ViewPaintMessages, ArrowKeysRepaintWhenDownPageKeysWhenUp) {
   EXPECT_FALSE(wholeViewRepainted(WM_KEYDOWN, VK_HOME));
 }
 
-TEST(ViewTextCopyLifetime, TakenAtTheFirstPaintAndKeptUntilDiscarded) {
+TEST_F(ViewTextCopyLifetime, TakenAtTheFirstPaintAndKeptUntilDiscarded) {
   Views views(Settings(0, 0, 1), L"first\r\nline");
   DiscardViewTextCopy();
   EXPECT_EQ(CurrentViewTextCopy(), nullptr);
@@ -347,7 +316,7 @@ TEST(ViewTextCopyLifetime, TakenAtTheFirstPaintAndKeptUntilDiscarded) {
 }
 
 // What the overlay keeps of a layout between paints must draw what asking afresh draws.
-TEST(ViewPaintLayoutMemo, ScrolledPaintsMatchPaintsThatAskAfresh) {
+TEST_F(ViewPaintLayoutMemo, ScrolledPaintsMatchPaintsThatAskAfresh) {
   std::wstring text;
   for (int line = 0; line < 400; ++line) {
     text +=
@@ -429,7 +398,7 @@ std::wstring LongDocument(int lines) {
 
 // Measured answers must draw, pixel for pixel, what asking the view draws, wherever the view is
 // scrolled, after a new font size and a new width, in both views.
-TEST(ViewPaintMeasured, DrawsWhatAskingTheViewDraws) {
+TEST_F(ViewPaintMeasured, DrawsWhatAskingTheViewDraws) {
   const std::wstring text = LongDocument(3000);
   for (int wordWrap : {0, 1}) {
     SCOPED_TRACE(wordWrap);
@@ -498,7 +467,7 @@ LRESULT CALLBACK CountingProc(HWND view, UINT message, WPARAM wParam, LPARAM lPa
   return CallWindowProcW(g_countedProc, view, message, wParam, lParam);
 }
 
-TEST(ViewPaintMeasured, AsksTheViewAFewQuestionsPerPaintAnywhere) {
+TEST_F(ViewPaintMeasured, AsksTheViewAFewQuestionsPerPaintAnywhere) {
   const std::wstring text = LongDocument(6000);
   for (int wordWrap : {0, 1}) {
     SCOPED_TRACE(wordWrap);
@@ -526,7 +495,7 @@ TEST(ViewPaintMeasured, AsksTheViewAFewQuestionsPerPaintAnywhere) {
   }
 }
 
-TEST(ViewPaintLargeText, DrawsEofAndCaretRuleBeyondCharacter0x40000) {
+TEST_F(ViewPaintLargeText, DrawsEofAndCaretRuleBeyondCharacter0x40000) {
   std::wstring text;
   while (text.size() < 0x48000) text += std::wstring(500, L'x') + L"\t\r";
   Views views(Settings(0, 0, 1), text);
@@ -547,7 +516,7 @@ TEST(ViewPaintLargeText, DrawsEofAndCaretRuleBeyondCharacter0x40000) {
   EXPECT_EQ(image.At(20, views.Pos(caret).y + kLineHeight + 1), kGreyOnWhite) << "caret rule";
 }
 
-TEST(ViewPaintResources, ManyPaintsLeaveNoDrawingObjectBehind) {
+TEST_F(ViewPaintResources, ManyPaintsLeaveNoDrawingObjectBehind) {
   Views views(Settings(0, 0, 1),
               L"a\tb\x3000"
               L"c\rd");
