@@ -228,6 +228,63 @@ TEST(DetectTextEncoding, OneOddByteAnywhereInLongAsciiDecides) {
   }
 }
 
+TEST(DetectionWindowLength, EndsWhereNeitherWalkIsCutWhenTheFileGoesOn) {
+  struct Case {
+    const char* name;
+    Bytes bytes;  // the file
+    std::size_t window;
+    std::size_t expected;
+  };
+  const Bytes japanese = {0xE3, 0x81, 0x82, 0xE3, 0x81, 0x84, 0xE3, 0x81, 0x82, 'a'};
+  const Bytes latin1Run(100, 0xC3);
+  const std::vector<Case> cases = {
+      {"file within the window: whole, even when it ends inside a character", {'a', 0xF0, 0x9F, 0x98}, 4, 4},
+      {"file shorter than the window", {'a', 0xE3, 0x81}, 8, 3},
+      {"plain text: the window", {'a', 'b', 'c', 'd', 'e'}, 4, 4},
+      {"character ending at the window", {'a', 0xC3, 0xA9, 'b', 'c'}, 3, 3},
+      {"four-byte character cut after three", {'a', 'b', 0xF0, 0x9F, 0x98, 0x80, 'c'}, 5, 6},
+      {"four-byte character cut after one", {'a', 'b', 0xF0, 0x9F, 0x98, 0x80, 'c'}, 3, 6},
+      {"two-byte character cut after its lead", {'a', 'b', 0xC3, 0xA9, 'c'}, 3, 4},
+      {"up to the file's own end", {'a', 'b', 0xC3, 0xA9}, 3, 4},
+      {"stray byte three from the end would rule UTF-8 out", {'a', 0xE9, 'b', 'c', 'd', 'e'}, 4, 5},
+      {"Shift_JIS pair cut after its lead", {'a', 'b', 0x82, 0xA0, 'c', 'd', 'e'}, 3, 4},
+      {"a lead byte that is a trail here is no cut", {0x82, 0x82, 'a', 'b', 'c', 'd'}, 2, 2},
+      {"pairs counted from the start of the lead bytes",
+       {'a', 'a', 'a', 0x82, 0xA0, 0x82, 0xA0, 'a', 'a'},
+       6,
+       7},
+      {"a UTF-8 end inside a Shift_JIS pair is passed over", japanese, 3, 6},
+      {"Japanese UTF-8 cut inside a character", japanese, 4, 6},
+      {"no end suits UTF-8 nearby: the window", latin1Run, 20, 20},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DetectionWindowLength(c.bytes.data(), c.window, c.bytes.size()), c.expected) << c.name;
+  }
+  // Where every end cuts one walk or the other, the first that suits UTF-8.
+  Bytes both;
+  for (int i = 0; i < 40; ++i) both.insert(both.end(), {0xC2, 0x81});
+  EXPECT_EQ(DetectionWindowLength(both.data(), 31, both.size()), 32u);
+}
+
+TEST(DetectionWindowLength, KeepsAFileCutAtTheMebibyteInItsEncoding) {
+  // 1,048,573 ASCII bytes and a four-byte character: the first mebibyte ends inside it.
+  Bytes utf8(1048573, 'a');
+  utf8.insert(utf8.end(), {0xF0, 0x9F, 0x98, 0x80, 'b'});
+  constexpr std::size_t kMebibyte = 1048576;
+  EXPECT_EQ(DetectTextEncoding(utf8.data(), kMebibyte), TextEncoding::ShiftJis);  // cut at the mebibyte
+  EXPECT_EQ(DetectTextEncoding(utf8.data(), DetectionWindowLength(utf8.data(), kMebibyte, utf8.size())),
+            TextEncoding::Utf8);
+  // The file's own end still cuts as before.
+  EXPECT_EQ(DetectionWindowLength(utf8.data(), kMebibyte, kMebibyte), kMebibyte);
+
+  // A Shift_JIS file whose first pair stands across the mebibyte is plain text within it.
+  Bytes sjis(kMebibyte - 1, 'a');
+  sjis.insert(sjis.end(), {0x82, 0xA0, 0x82, 0xA2});
+  EXPECT_EQ(DetectTextEncoding(sjis.data(), kMebibyte), TextEncoding::Utf8);
+  EXPECT_EQ(DetectTextEncoding(sjis.data(), DetectionWindowLength(sjis.data(), kMebibyte, sjis.size())),
+            TextEncoding::ShiftJis);
+}
+
 TEST(AsciiPrefixLength, StopsAtTheFirstHighByte) {
   for (std::size_t n : {0u, 7u, 16u, 64u, 130u}) {
     Bytes b(n, 0x7F);
