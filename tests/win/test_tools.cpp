@@ -398,22 +398,28 @@ TEST_F(ToolsTest, EditorStartsWithPathAndCaretLineThenTheViewerCloses) {
   EXPECT_EQ(Narrow(written), Narrow(padding + L" 3 " + currentPath_));
 }
 
-TEST_F(ToolsTest, EditorBlankTemplateStartsNothingAndTheViewerStays) {
-  // A viewed batch file: a command of the quoted path alone would run it.
+TEST_F(ToolsTest, EditorThatWouldRunTheViewedFileStartsNothingAndTheViewerStays) {
+  // A viewed batch file: a command whose program is the file itself would run it.
   const std::wstring script = folder_ + L"\\run.bat";
   const std::wstring marker = folder_ + L"\\marker.txt";
   WriteWholeFile(script, "@echo ran> \"" + Narrow(marker) + "\"\r\n");
   SetText(L"text");
   AppSettings settings;
-  for (const char16_t* blank : {u"", u"   ", u" \t "}) {
-    settings.editor = blank;
+  std::wstring upper = script;
+  CharUpperW(upper.data());
+  const std::wstring named = upper + L" %l";
+  for (const std::u16string& editor :
+       {std::u16string(u""), std::u16string(u" \t "), std::u16string(u"%t"), std::u16string(u"\"%t\" %l"),
+        std::u16string(named.begin(), named.end())}) {
+    settings.editor = editor;
     LaunchEditor(main_, noWrap_, settings, script);
   }
   EXPECT_EQ(g_closes, 0);
   EXPECT_FALSE(WaitForFile(marker, 2000));
 
-  // The same file named by a template does run: the check above could have seen it.
-  settings.editor = u"\"%t\"";
+  // Another program given the file runs it: the check above could have seen it.
+  const std::wstring viaCmd = SystemCmd() + L" /c \"%t\"";
+  settings.editor.assign(viaCmd.begin(), viaCmd.end());
   LaunchEditor(main_, noWrap_, settings, script);
   EXPECT_EQ(g_closes, 1);
   EXPECT_TRUE(WaitForFile(marker, 15000));
