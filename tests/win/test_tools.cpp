@@ -4,6 +4,9 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <fstream>
@@ -370,6 +373,50 @@ TEST_F(ToolsTest, CopyOfALargeSelection) {
   std::wstring expected;
   for (int i = 0; i < 20000; ++i) expected += L"line " + std::to_wstring(i) + L"\r\n";
   EXPECT_EQ(ReadClipboardText(main_), expected);
+}
+
+// Stands in for a control loaded through `dll` that ends each selected line with CR LF. To
+// EM_GETSELTEXT, which carries no size, it would write its answer whole; to EM_GETTEXTEX, up to the
+// size given. A write past what the caller allocated is recorded instead of made.
+WNDPROC g_systemViewProc = nullptr;
+bool g_wouldOverflow = false;
+
+LRESULT CALLBACK CrLfControlProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto* request = reinterpret_cast<const GETTEXTEX*>(wParam);
+  const bool sized = message == EM_GETTEXTEX && (request->flags & GT_SELECTION) != 0;
+  if (message != EM_GETSELTEXT && !sized)
+    return CallWindowProcW(g_systemViewProc, view, message, wParam, lParam);
+  std::vector<wchar_t> selection(4096, L'\0');
+  GETTEXTEX own{};
+  own.cb = static_cast<DWORD>(selection.size() * sizeof(wchar_t));
+  own.flags = GT_SELECTION;
+  own.codepage = 1200;
+  CallWindowProcW(g_systemViewProc, view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&own),
+                  reinterpret_cast<LPARAM>(selection.data()));
+  std::wstring answer;
+  for (const wchar_t* c = selection.data(); *c != L'\0'; ++c)
+    answer += *c == L'\r' ? L"\r\n" : std::wstring(1, *c);
+  auto* out = reinterpret_cast<wchar_t*>(lParam);
+  const size_t allocated = _msize(out) / sizeof(wchar_t);
+  const size_t room = sized ? request->cb / sizeof(wchar_t) : answer.size() + 1;
+  if (room > allocated) g_wouldOverflow = true;
+  const size_t written = std::min(answer.size(), std::min(room, allocated) - 1);
+  std::copy(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(written), out);
+  out[written] = L'\0';
+  return static_cast<LRESULT>(written);
+}
+
+TEST_F(ToolsTest, CopyFromAControlThatGivesCrLfStaysWithinItsBuffer) {
+  SetText(L"one\rtwo\rthree");
+  richedit::SetSel(noWrap_, 0, 13);
+  g_wouldOverflow = false;
+  g_systemViewProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(noWrap_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CrLfControlProc)));
+  CopySelection(main_, AppSettings{});
+  SetWindowLongPtrW(noWrap_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_systemViewProc));
+  EXPECT_FALSE(g_wouldOverflow);
+  // The whole answer is copied; each of its CRs gets an LF like any other.
+  EXPECT_EQ(ReadClipboardText(main_), L"one\r\n\ntwo\r\n\nthree");
 }
 
 std::wstring SystemCmd() {
