@@ -351,6 +351,8 @@ std::size_t DetectionWindowLength(const unsigned char* b, std::size_t window, st
   // start of the run of such bytes before the window's end, to the last position it visits there.
   std::size_t sjisFrom = window;
   while (sjisFrom > 0 && IsSjisLeadCapable(b[sjisFrom - 1])) --sjisFrom;
+  // Ruled out before that run, Shift_JIS is ruled out whatever the end.
+  const bool sjisRuledOut = ShiftJisScore(b, sjisFrom) < 0;
   for (;;) {
     const WalkStep step = SjisStepAt(b, total, sjisFrom);
     if (step.length == 0 || sjisFrom + step.length > window) break;
@@ -362,7 +364,7 @@ std::size_t DetectionWindowLength(const unsigned char* b, std::size_t window, st
   for (std::size_t p = window; p <= farthest; ++p) {
     const std::size_t utf8From = p >= 4 ? Utf8VisitedAtOrBefore(b, p - 4) : 0;
     const bool utf8 = EndsCleanly(Utf8StepAt, b, total, utf8From, p);
-    if (utf8 && EndsCleanly(SjisStepAt, b, total, sjisFrom, p)) return p;
+    if (utf8 && (sjisRuledOut || EndsCleanly(SjisStepAt, b, total, sjisFrom, p))) return p;
     if (utf8 && !utf8Found) {
       utf8Only = p;
       utf8Found = true;
