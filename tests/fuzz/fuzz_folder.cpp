@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t start = 0;;) {
     const std::size_t bar = all.find(u'|', start);
     paths.push_back(all.substr(start, bar - start));
-    if (bar == std::u16string::npos || paths.size() == 16) break;
+    if (bar == std::u16string::npos || paths.size() == 10) break;
     start = bar + 1;
   }
   const std::vector<std::u16string_view> views(paths.begin(), paths.end());
