@@ -35,8 +35,13 @@ for name in "${targets[@]}"; do
   work="build/fuzz/corpus/$name"
   log="build/fuzz/logs/$name.log"
   mkdir -p "$work"
-  if [ -n "${FUZZ_RUNS:-}" ]; then limit=(-runs="$FUZZ_RUNS"); else limit=(-max_total_time="$seconds"); fi
-  echo "==== fuzz $name (${FUZZ_RUNS:+$FUZZ_RUNS runs}${FUZZ_RUNS:-$seconds s})"
+  if [ -n "${FUZZ_RUNS:-}" ]; then
+    limit=(-runs="$FUZZ_RUNS")
+    echo "==== fuzz $name ($FUZZ_RUNS runs)"
+  else
+    limit=(-max_total_time="$seconds")
+    echo "==== fuzz $name ($seconds s)"
+  fi
   before="$(ls build/fuzz/findings | wc -l)"
   nice -n 10 "$binary" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="build/fuzz/findings/$name-" "$work" "tests/fuzz/corpus/$name" >"$log" 2>&1
