@@ -1,9 +1,12 @@
 // The portable paths, as built with VAM_NO_SIMD and as the 32-bit program runs them, beside the
 // fast ones in one program, so that tests and fuzz targets can hold the two to each other.
 //
-// The sources with both kinds of path are compiled a second time, inside namespace portable::impl
-// (the portable_*.cpp files here); this header gives their entry points with plain types only, so
-// that it can be included together with the real headers. Enumerations pass as their values.
+// The sources with both kinds of path are compiled a second time with VAM_NO_SIMD, each included
+// inside namespace portable::impl by a portable_*.cpp file here. Every standard header a source
+// includes is included before the namespace opens, so that its own includes find them done (one
+// missed is a loud compile error, never a silent mix). This header gives the entry points with
+// plain types only, so that it can be included together with the real headers; enumerations pass
+// as their values.
 #pragma once
 
 #include <cstddef>

@@ -1,13 +1,8 @@
 // document/decode.cpp with its portable paths, in a namespace of its own. Its detection is the
 // portable one of portable_encoding_detect.cpp.
-#ifndef VAM_NO_SIMD
-#define VAM_NO_SIMD 1
-#endif
-
 #include "portable.h"
 
-// Every standard header the source includes, first, so that its includes inside the namespace
-// below find them done.
+// The standard headers the source includes, first (see portable.h).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

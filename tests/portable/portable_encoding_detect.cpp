@@ -1,12 +1,7 @@
 // document/encoding_detect.cpp with its portable paths, in a namespace of its own.
-#ifndef VAM_NO_SIMD
-#define VAM_NO_SIMD 1
-#endif
-
 #include "portable.h"
 
-// Every standard header the source includes, first, so that its includes inside the namespace
-// below find them done.
+// The standard headers the source includes, first (see portable.h).
 #include <algorithm>
 #include <bit>
 #include <cstddef>
