@@ -89,14 +89,17 @@ TEST(DetectTextEncoding, BulkScoringAgreesWithTheRuleByRuleWalksOnRandomBytes) {
   for (std::size_t n : lengths) {
     for (int flavour = 0; flavour < 4; ++flavour) {
       for (int round = 0; round < 3; ++round) {
-        const Bytes b = reference::TextLikeBytes(rng, n, flavour);  // exact size: the sanitizer sees any read past it
+        // Exact size: the sanitizer sees any read past it.
+        const Bytes b = reference::TextLikeBytes(rng, n, flavour);
         const std::int64_t u = Utf8Score(b.data(), b.size());
         const std::int64_t s = ShiftJisScore(b.data(), b.size());
         const TextEncoding e = DetectTextEncoding(b.data(), b.size());
-        if (u != reference::ReferenceUtf8Score(b) || s != reference::ReferenceSjisScore(b) || e != reference::ReferenceDetect(b)) {
+        if (u != reference::ReferenceUtf8Score(b) || s != reference::ReferenceSjisScore(b) ||
+            e != reference::ReferenceDetect(b)) {
           ADD_FAILURE() << "length " << n << " flavour " << flavour << ": u " << u << " vs "
-                        << reference::ReferenceUtf8Score(b) << ", s " << s << " vs " << reference::ReferenceSjisScore(b) << ", " << Name(e)
-                        << " vs " << Name(reference::ReferenceDetect(b)) << "\n"
+                        << reference::ReferenceUtf8Score(b) << ", s " << s << " vs "
+                        << reference::ReferenceSjisScore(b) << ", " << Name(e) << " vs "
+                        << Name(reference::ReferenceDetect(b)) << "\n"
                         << (n <= 64 ? Hex(b) : std::string());
           return;
         }

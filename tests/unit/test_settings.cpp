@@ -124,7 +124,7 @@ TEST(WindowPlacement, OffScreenRectangleMovesOntoTheNearestMonitor) {
       {"empty at the origin", {0, 0, 0, 0}, {0, 0, 0, 0}},
       // Its top-left point lands on the monitor, not on the corner just outside it.
       {"empty far away", {9000, 9000, 9000, 9000}, {3199, 999, 3199, 999}},
-      {"empty, with right and bottom before left and top", {9000, 9000, -9000, -9000}, {3199, 999, 3199, 999}},
+      {"empty, right and bottom before left and top", {9000, 9000, -9000, -9000}, {3199, 999, 3199, 999}},
       {"at the int limits", {INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, {3190, 990, 3200, 1000}},
       {"at the negative int limits", {INT_MIN, INT_MIN, INT_MIN + 400, INT_MIN + 300}, {0, 0, 400, 300}},
   };
