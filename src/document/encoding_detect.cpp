@@ -349,23 +349,26 @@ std::size_t DetectionWindowLength(const unsigned char* b, std::size_t window, st
   const std::size_t farthest = std::min(total, window + kReach);
   // The Shift_JIS walk visits the byte after any byte that cannot lead, so it is followed from the
   // start of the run of such bytes before the window's end, to the last position it visits there.
-  std::size_t sjisFrom = window;
-  while (sjisFrom > 0 && IsSjisLeadCapable(b[sjisFrom - 1])) --sjisFrom;
-  // Ruled out before that run, Shift_JIS is ruled out whatever the end.
-  const bool sjisRuledOut = ShiftJisScore(b, sjisFrom) < 0;
+  std::size_t runStart = window;
+  while (runStart > 0 && IsSjisLeadCapable(b[runStart - 1])) --runStart;
+  std::size_t sjisFrom = runStart;
   for (;;) {
     const WalkStep step = SjisStepAt(b, total, sjisFrom);
     if (step.length == 0 || sjisFrom + step.length > window) break;
     sjisFrom += step.length;
   }
+  // Ruled out before that run, Shift_JIS is ruled out whatever the end: asked only when it matters.
+  int sjisRuledOut = -1;
   // Where no end suits both walks, one that suits UTF-8: a cut there can rule UTF-8 out.
   std::size_t utf8Only = window;
   bool utf8Found = false;
   for (std::size_t p = window; p <= farthest; ++p) {
     const std::size_t utf8From = p >= 4 ? Utf8VisitedAtOrBefore(b, p - 4) : 0;
-    const bool utf8 = EndsCleanly(Utf8StepAt, b, total, utf8From, p);
-    if (utf8 && (sjisRuledOut || EndsCleanly(SjisStepAt, b, total, sjisFrom, p))) return p;
-    if (utf8 && !utf8Found) {
+    if (!EndsCleanly(Utf8StepAt, b, total, utf8From, p)) continue;
+    if (EndsCleanly(SjisStepAt, b, total, sjisFrom, p)) return p;
+    if (sjisRuledOut < 0) sjisRuledOut = ShiftJisScore(b, runStart) < 0 ? 1 : 0;
+    if (sjisRuledOut == 1) return p;
+    if (!utf8Found) {
       utf8Only = p;
       utf8Found = true;
     }
