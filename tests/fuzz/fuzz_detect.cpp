@@ -111,9 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(ascii == static_cast<std::size_t>(
                           std::find_if(b, b + size, [](unsigned char c) { return c >= 0x80; }) - b));
 
-  // Windows of every size over the first few hundred bytes: the first byte picks one.
+  // Windows of every size over the first bytes: the first byte picks one.
   if (size > 1) {
-    const std::size_t total = std::min<std::size_t>(size - 1, 300);
+    const std::size_t total = std::min<std::size_t>(size - 1, 96);
     const std::size_t window = b[0] % (total + 1);
     FUZZ_CHECK(DetectionWindowLength(b + 1, window, total) == ReferenceWindow(b + 1, window, total));
   }
