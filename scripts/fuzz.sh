@@ -6,9 +6,9 @@
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]   e.g. bash scripts/fuzz.sh 600 detect find
 #
 # SECONDS defaults to 180. With FUZZ_RUNS=N set, each target runs N executions instead. New inputs
-# go to build/fuzz/corpus/TARGET (the seeds in the tree stay as they are); a finding is written to
-# build/fuzz/findings/ and its log to build/fuzz/logs/. Reproduce one with
-# build/fuzz/fuzz_TARGET build/fuzz/findings/FILE.
+# go to OUT/corpus/TARGET (the seeds in the tree stay as they are), a finding to OUT/findings/ and
+# each log to OUT/logs/, where OUT is $FUZZ_OUT or build/fuzz/out. Reproduce a finding with
+# build/fuzz/fuzz_TARGET OUT/findings/FILE.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -26,14 +26,15 @@ if ((${#targets[@]} == 0)); then
   done
 fi
 
-mkdir -p build/fuzz/findings build/fuzz/logs
+out="${FUZZ_OUT:-build/fuzz/out}"
+mkdir -p "$out/findings" "$out/logs"
 status=0
 summary=()
 for name in "${targets[@]}"; do
   binary="build/fuzz/fuzz_$name"
   [ -x "$binary" ] || { summary+=("$(printf '%-10s no such target' "$name")"); status=1; continue; }
-  work="build/fuzz/corpus/$name"
-  log="build/fuzz/logs/$name.log"
+  work="$out/corpus/$name"
+  log="$out/logs/$name.log"
   mkdir -p "$work"
   if [ -n "${FUZZ_RUNS:-}" ]; then
     limit=(-runs="$FUZZ_RUNS")
@@ -42,14 +43,14 @@ for name in "${targets[@]}"; do
     limit=(-max_total_time="$seconds")
     echo "==== fuzz $name ($seconds s)"
   fi
-  before="$(ls build/fuzz/findings | wc -l)"
+  before="$(ls "$out/findings" | wc -l)"
   nice -n 10 "$binary" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="build/fuzz/findings/$name-" "$work" "tests/fuzz/corpus/$name" >"$log" 2>&1
+    -artifact_prefix="$out/findings/$name-" "$work" "tests/fuzz/corpus/$name" >"$log" 2>&1
   rc=$?
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
   cov="$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)"
   ft="$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)"
-  found=$(($(ls build/fuzz/findings | wc -l) - before))
+  found=$(($(ls "$out/findings" | wc -l) - before))
   if ((rc != 0 || found > 0)); then
     status=1
     verdict="FINDING (see $log)"

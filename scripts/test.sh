@@ -28,7 +28,7 @@ done
 step "native tests" ctest --preset native -j "$jobs"
 step "native tests (address, undefined)" ctest --preset native-asan -j "$jobs"
 step "native tests on the portable paths (VAM_NO_SIMD, address, undefined)" ctest --preset native-nosimd -j "$jobs"
-step "fuzz targets, a few seconds each from their corpus" bash scripts/fuzz.sh 5
+step "fuzz targets, a few seconds each from their corpus" env FUZZ_OUT=build/fuzz/smoke bash scripts/fuzz.sh 5
 
 . scripts/wine-env.sh
 /usr/lib/wine/wineserver -p 60 >/dev/null 2>&1 || true # a warm server: each process starts fast
