@@ -8,7 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(
   cmake ninja-build g++ make
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  googletest libgtest-dev libbenchmark-dev libz-mingw-w64-dev python3
+  googletest libgtest-dev libbenchmark-dev libz-mingw-w64-dev python3 clang libclang-rt-14-dev
   wine64 xvfb xauth x11-utils fonts-wine fonts-ipafont-gothic imagemagick locales
 )
 

@@ -2,7 +2,8 @@
 # The one command that runs every test: installs what is missing, builds the native, the
 # sanitizer, the x86-64 and the i686 configurations, runs the native tests twice (plain and
 # sanitized), packages the release twice and compares, and runs the Windows tests under Wine
-# inside Xvfb. Exits non-zero on any failure.
+# inside Xvfb. Exits non-zero on any failure. Also: the native tests on the portable paths that
+# the 32-bit program runs (VAM_NO_SIMD), and each fuzz target for a few seconds from its corpus.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -19,13 +20,15 @@ step() { # name, command...
   if "$@"; then summary+=("ok      $name"); else summary+=("FAILED  $name"); status=1; fi
 }
 
-for preset in native native-asan win64 win32; do
+for preset in native native-asan native-nosimd fuzz win64 win32; do
   step "configure $preset" cmake --preset "$preset" >/dev/null
   step "build $preset" cmake --build --preset "$preset" -j "$jobs"
 done
 
 step "native tests" ctest --preset native -j "$jobs"
 step "native tests (address, undefined)" ctest --preset native-asan -j "$jobs"
+step "native tests on the portable paths (VAM_NO_SIMD, address, undefined)" ctest --preset native-nosimd -j "$jobs"
+step "fuzz targets, a few seconds each from their corpus" env FUZZ_OUT=build/fuzz/smoke bash scripts/fuzz.sh 5
 
 # The release, packaged twice from HEAD in fresh clones and compared; the end-to-end tests unpack
 # and run the zip it leaves, and fail when there is none.

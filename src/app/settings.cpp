@@ -148,8 +148,9 @@ ScreenRect PlaceOnMonitors(const ScreenRect& window, std::span<const ScreenRect>
   }
   if (nearest == nullptr) return window;
   ScreenRect placed;
-  placed.left = MoveInto(window.left, width, nearest->left, nearest->right);
-  placed.top = MoveInto(window.top, height, nearest->top, nearest->bottom);
+  // An empty rectangle is moved as its top-left point, which must land inside the monitor too.
+  placed.left = MoveInto(window.left, std::max(width, 1LL), nearest->left, nearest->right);
+  placed.top = MoveInto(window.top, std::max(height, 1LL), nearest->top, nearest->bottom);
   placed.right = static_cast<int>(std::min<long long>(placed.left + width, std::numeric_limits<int>::max()));
   placed.bottom = static_cast<int>(std::min<long long>(placed.top + height, std::numeric_limits<int>::max()));
   return placed;

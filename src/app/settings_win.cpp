@@ -9,6 +9,7 @@
 #include "app/menu_win.h"
 #include "app/program_state_win.h"
 #include "app/wide_win.h"
+#include "tools/editor_template.h"
 
 namespace {
 
@@ -44,7 +45,9 @@ std::wstring ReadString(const wchar_t* key, const wchar_t* fallback, DWORD buffe
   return buffer.data();
 }
 
-// The editor command as the user wrote it, quotes included, up to 259 characters.
+// The editor command as the user wrote it, quotes included. One longer than any command line the
+// system takes is refused whole: cut, it could end inside a quoted argument and start something
+// else.
 std::u16string ReadEditor() {
   if (g_iniPath.empty()) return {};
   std::vector<wchar_t> buffer(32 * 1024);
@@ -54,7 +57,8 @@ std::u16string ReadEditor() {
     if (n + 2 < size || buffer.size() >= (1u << 24)) {
       const std::u16string_view section(U(buffer.data()), std::min<size_t>(n + 1, buffer.size()));
       const std::optional<std::u16string_view> value = FindRawValue(section, u"editor");
-      return value ? std::u16string(CutText(*value, MAX_PATH - 1)) : std::u16string();
+      if (!value || value->size() > kMaxEditorCommandLength) return {};
+      return std::u16string(*value);
     }
     buffer.resize(buffer.size() * 2);  // the section did not fit
   }

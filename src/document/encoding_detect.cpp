@@ -8,6 +8,7 @@
 //   run of lead-capable bytes before it, which 64-bit masks resolve a block at a time.
 #include "document/encoding_detect.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -28,35 +29,42 @@ constexpr bool IsSjisSingle(unsigned c) {
   return c <= 0x7F || (c >= 0xA1 && c <= 0xDF);
 }
 
+// One step of a walk: how far it advances and what it adds; a length of 0 rules the encoding out.
+struct WalkStep {
+  std::size_t length = 1;
+  int score = 0;
+  friend bool operator==(const WalkStep&, const WalkStep&) = default;
+};
+
+// The UTF-8 rules at a visited position k < n that does not hold an ASCII byte.
+WalkStep Utf8StepAt(const unsigned char* b, std::size_t n, std::size_t k) {
+  const unsigned c = b[k];
+  if (c == 0xA0 || c == 0xFF) return {1, 0};
+  if (c <= 0x7F) return {1, 1};
+  if (k + 1 >= n) return {1, 0};
+  if (c >= 0xC0 && c <= 0xDF && IsContinuation(b[k + 1])) return {2, 2};
+  if (k + 2 >= n) return {1, 0};
+  if (c >= 0xE0 && c <= 0xEF && IsContinuation(b[k + 1]) && IsContinuation(b[k + 2])) return {3, 3};
+  if (k + 3 >= n) return {0, -1};
+  if (c >= 0xF0 && c <= 0xF7 && IsContinuation(b[k + 1]) && IsContinuation(b[k + 2]) &&
+      IsContinuation(b[k + 3]))
+    return {4, 4};
+  return {1, 0};
+}
+
 // The UTF-8 walk rule by rule, from a position the walk visits, with the score so far.
 std::int64_t Utf8WalkFrom(const unsigned char* b, std::size_t n, std::size_t k, std::int64_t u) {
   while (k < n) {
-    const unsigned c = b[k];
-    if (c == 0xA0 || c == 0xFF) {
-      ++k;
-    } else if (c <= 0x7F) {
+    if (b[k] <= 0x7F) {
       const std::size_t run = AsciiPrefixLength(b + k, n - k);
       u += static_cast<std::int64_t>(run);
       k += run;
-    } else if (k + 1 >= n) {
-      ++k;
-    } else if (c >= 0xC0 && c <= 0xDF && IsContinuation(b[k + 1])) {
-      u += 2;
-      k += 2;
-    } else if (k + 2 >= n) {
-      ++k;
-    } else if (c >= 0xE0 && c <= 0xEF && IsContinuation(b[k + 1]) && IsContinuation(b[k + 2])) {
-      u += 3;
-      k += 3;
-    } else if (k + 3 >= n) {
-      return -1;
-    } else if (c >= 0xF0 && c <= 0xF7 && IsContinuation(b[k + 1]) && IsContinuation(b[k + 2]) &&
-               IsContinuation(b[k + 3])) {
-      u += 4;
-      k += 4;
-    } else {
-      ++k;
+      continue;
     }
+    const WalkStep step = Utf8StepAt(b, n, k);
+    if (step.length == 0) return -1;
+    u += step.score;
+    k += step.length;
   }
   return u;
 }
@@ -73,29 +81,59 @@ unsigned Utf8Contribution(const unsigned char* p) {
   return 0;
 }
 
+// Bytes that, visited by the Shift_JIS walk, take the next byte as their trail or rule it out.
+constexpr bool IsSjisLeadCapable(unsigned c) {
+  return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFE);
+}
+
+// The Shift_JIS rules at a visited position l < n.
+WalkStep SjisStepAt(const unsigned char* b, std::size_t n, std::size_t l) {
+  const unsigned c = b[l];
+  if (c == 0xA0 || c == 0xFF) return {1, 0};
+  if (IsSjisSingle(c)) return {1, 1};
+  if (l + 1 >= n) return {1, 0};
+  if (IsSjisLead(c) && IsSjisTrail(b[l + 1])) return {2, 2};
+  return {0, -1};
+}
+
 // The Shift_JIS walk rule by rule, from a position the walk visits, with the score so far.
 std::int64_t SjisWalkFrom(const unsigned char* b, std::size_t n, std::size_t l, std::int64_t s) {
   while (l < n) {
-    const unsigned c = b[l];
-    if (c == 0xA0 || c == 0xFF) {
-      ++l;
-    } else if (c <= 0x7F) {
+    if (b[l] <= 0x7F) {
       const std::size_t run = AsciiPrefixLength(b + l, n - l);
       s += static_cast<std::int64_t>(run);
       l += run;
-    } else if (IsSjisSingle(c)) {
-      ++s;
-      ++l;
-    } else if (l + 1 >= n) {
-      ++l;
-    } else if (IsSjisLead(c) && IsSjisTrail(b[l + 1])) {
-      s += 2;
-      l += 2;
-    } else {
-      return -1;
+      continue;
     }
+    const WalkStep step = SjisStepAt(b, n, l);
+    if (step.length == 0) return -1;
+    s += step.score;
+    l += step.length;
   }
   return s;
+}
+
+// Whether the walk over the first p bytes of the file takes the same steps as the walk over the
+// whole file, from a position both visit up to p, without a step that runs past p.
+template <class Step>
+bool EndsCleanly(Step step, const unsigned char* b, std::size_t total, std::size_t from, std::size_t p) {
+  std::size_t k = from;
+  while (k < p) {
+    const WalkStep inFile = step(b, total, k);
+    if (!(step(b, p, k) == inFile)) return false;
+    if (inFile.length == 0) return true;  // ruled out either way
+    k += inFile.length;
+  }
+  return k == p;
+}
+
+// A position at or before q that the UTF-8 walk visits: every byte but a continuation byte is
+// visited, and so is a continuation byte after three others, since no lead reaches it.
+std::size_t Utf8VisitedAtOrBefore(const unsigned char* b, std::size_t q) {
+  for (std::size_t j = q; j + 3 >= q; --j) {
+    if (j == 0 || !IsContinuation(b[j])) return j;
+  }
+  return q;
 }
 
 #if VAM_SSE2
@@ -303,4 +341,37 @@ TextEncoding DetectTextEncoding(const unsigned char* b, std::size_t n) {
   const std::int64_t u = Utf8Score(b + first, n - first);
   const std::int64_t s = ShiftJisScore(b + first, n - first);
   return s > u ? TextEncoding::ShiftJis : TextEncoding::Utf8;
+}
+
+std::size_t DetectionWindowLength(const unsigned char* b, std::size_t window, std::size_t total) {
+  if (total <= window) return total;
+  constexpr std::size_t kReach = 16;
+  const std::size_t farthest = std::min(total, window + kReach);
+  // The Shift_JIS walk visits the byte after any byte that cannot lead, so it is followed from the
+  // start of the run of such bytes before the window's end, to the last position it visits there.
+  std::size_t runStart = window;
+  while (runStart > 0 && IsSjisLeadCapable(b[runStart - 1])) --runStart;
+  std::size_t sjisFrom = runStart;
+  for (;;) {
+    const WalkStep step = SjisStepAt(b, total, sjisFrom);
+    if (step.length == 0 || sjisFrom + step.length > window) break;
+    sjisFrom += step.length;
+  }
+  // Ruled out before that run, Shift_JIS is ruled out whatever the end: asked only when it matters.
+  int sjisRuledOut = -1;
+  // Where no end suits both walks, one that suits UTF-8: a cut there can rule UTF-8 out.
+  std::size_t utf8Only = window;
+  bool utf8Found = false;
+  for (std::size_t p = window; p <= farthest; ++p) {
+    const std::size_t utf8From = p >= 4 ? Utf8VisitedAtOrBefore(b, p - 4) : 0;
+    if (!EndsCleanly(Utf8StepAt, b, total, utf8From, p)) continue;
+    if (EndsCleanly(SjisStepAt, b, total, sjisFrom, p)) return p;
+    if (sjisRuledOut < 0) sjisRuledOut = ShiftJisScore(b, runStart) < 0 ? 1 : 0;
+    if (sjisRuledOut == 1) return p;
+    if (!utf8Found) {
+      utf8Only = p;
+      utf8Found = true;
+    }
+  }
+  return utf8Only;
 }

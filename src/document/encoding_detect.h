@@ -17,6 +17,13 @@ enum class TextEncoding : int {
 // Reads exactly `length` bytes; the buffer needs no terminator. Pure: no state, no allocation.
 TextEncoding DetectTextEncoding(const unsigned char* bytes, std::size_t length);
 
+// How many of a file's first bytes detection looks at: the whole file when it has at most `window`
+// bytes. A longer file is judged on `window` bytes, or up to 16 more so that the end does not fall
+// inside a UTF-8 character or a Shift_JIS pair (nor three bytes after a stray byte): the rules for
+// the last bytes are meant for the file's own end, and there a cut character rules UTF-8 out.
+// Where no end suits both walks, the first that suits UTF-8 is taken, else `window`.
+std::size_t DetectionWindowLength(const unsigned char* bytes, std::size_t window, std::size_t total);
+
 // The two scores the decision compares (Shift_JIS wins only when its score is greater).
 // -1 means the walk ruled the encoding out.
 std::int64_t Utf8Score(const unsigned char* bytes, std::size_t length);

@@ -179,7 +179,8 @@ void LoadTextFile(HWND mainWindow, HWND& noWrapView, HWND& wrapView, const std::
     if (!ReadBytes(file.get(), count, bytes)) return;
   }
 
-  const TextEncoding detected = DetectTextEncoding(bytes.data(), std::min(bytes.size(), kDetectionWindow));
+  const TextEncoding detected =
+      DetectTextEncoding(bytes.data(), DetectionWindowLength(bytes.data(), kDetectionWindow, bytes.size()));
   const DecodeMode mode = ChooseDecodeMode(settings.encoding, detected, bytes.data(), bytes.size());
   if (mode == DecodeMode::ShiftJis) UseNativeLocale();
 

@@ -57,14 +57,16 @@ class OpenedClipboard {
   bool open_;
 };
 
-// The selection as the control gives it: paragraph ends as single CRs.
+// The selection as the control gives it: paragraph ends as single CRs. The control is told the
+// buffer's size, so no answer can overflow it; the room allows a CR LF at every position, as a
+// control loaded in place of the system's might give them.
 std::vector<wchar_t> SelectedText(HWND view, std::size_t& length) {
   const auto selection = richedit::GetSel(view);
   const std::size_t selected =
       selection.end > selection.start ? static_cast<std::size_t>(selection.end - selection.start) : 0;
-  std::vector<wchar_t> text(selected + 1, L'\0');
-  const LRESULT got = SendMessageW(view, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
-  length = got > 0 ? std::min(static_cast<std::size_t>(got), selected) : 0;
+  std::vector<wchar_t> text(2 * selected + 1, L'\0');
+  const std::size_t got = richedit::SelectedText(view, text.data(), text.size());
+  length = std::min(got, text.size() - 1);
   return text;
 }
 

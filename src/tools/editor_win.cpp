@@ -1,5 +1,6 @@
 #include "tools/editor_win.h"
 
+#include <climits>
 #include <string_view>
 #include <vector>
 
@@ -37,12 +38,20 @@ bool StartDetached(std::u16string_view command) {
   return started != FALSE;
 }
 
+// The file system's own case folding, whatever the locale.
+bool SamePathIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && a.size() <= INT_MAX &&
+         CompareStringOrdinal(W(a.data()), static_cast<int>(a.size()), W(b.data()),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
 
 void LaunchEditor(HWND mainWindow, HWND view, AppSettings settings, const std::wstring& currentPath) {
   // The control's own line count: in the wrapping view a wrapped line counts as several.
   const int line = richedit::LineFromChar(view, richedit::GetSel(view).end) + 1;
-  const auto command = ExpandEditorTemplate(settings.editor, U(std::wstring_view(currentPath)), line);
+  const auto command =
+      ExpandEditorTemplate(settings.editor, U(std::wstring_view(currentPath)), line, SamePathIgnoringCase);
   if (!command) return;
   // Only once the editor runs does the viewer make way for it; otherwise the user keeps the place.
   if (StartDetached(*command)) SendMessageW(mainWindow, WM_CLOSE, 0, 0);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -45,7 +48,9 @@ class FoldedMatcher {
         secondIndex_(what.size() > 1 ? 1 : 0),
         secondKnown_(1u << secondIndex_),
         secondMask_(0x101u << secondIndex_),
-        learnt_(0x10000, 0) {}
+        learnt_(static_cast<std::uint16_t*>(std::calloc(0x10000, sizeof(std::uint16_t)))) {
+    if (!learnt_) throw std::bad_alloc();
+  }
   // The first or the second character is already known not to match.
   bool Rejects(const char16_t* candidate) const {
     const unsigned first = learnt_[candidate[0]];
@@ -77,7 +82,12 @@ class FoldedMatcher {
   std::size_t secondIndex_;  // 0 for a one-character find text
   unsigned secondKnown_;
   unsigned secondMask_;
-  std::vector<std::uint16_t> learnt_;
+  struct Free {
+    void operator()(void* p) const { std::free(p); }
+  };
+  // Zeroed by the allocator: a fresh block comes zero from the system, and only the pages of the
+  // code units met are ever touched.
+  std::unique_ptr<std::uint16_t[], Free> learnt_;
 };
 
 template <class Matcher>

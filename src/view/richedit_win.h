@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -47,6 +49,19 @@ inline std::wstring RawText(HWND view) {
       SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 && got <= n ? static_cast<size_t>(got) : wcsnlen(text.c_str(), text.size()));
   return text;
+}
+
+// The selection's text, NUL-terminated, into a buffer of `units` code units that the control is
+// told of (unlike EM_GETSELTEXT). Returns the units written before the terminator.
+inline std::size_t SelectedText(HWND view, wchar_t* buffer, std::size_t units) {
+  if (units == 0) return 0;
+  GETTEXTEX gt{};
+  gt.cb = static_cast<DWORD>(std::min<std::size_t>(units, MAXDWORD / sizeof(wchar_t)) * sizeof(wchar_t));
+  gt.flags = GT_SELECTION;
+  gt.codepage = 1200;
+  const LRESULT got =
+      SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(buffer));
+  return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 inline void LimitText(HWND view, unsigned limit) {

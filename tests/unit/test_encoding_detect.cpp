@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bytes.h"
+#include "reference_detect.h"
 
 #include <cstdint>
 #include <optional>
@@ -79,104 +80,6 @@ TEST(DetectTextEncoding, TableOfBytesScoresAndResults) {
   }
 }
 
-// The walks written out one rule at a time, as plainly as possible, to hold the bulk scoring to.
-bool Cont(unsigned c) {
-  return c >= 0x80 && c <= 0xBF;
-}
-
-std::int64_t ReferenceUtf8(const Bytes& b) {
-  const std::size_t n = b.size();
-  std::int64_t u = 0;
-  for (std::size_t k = 0; k < n;) {
-    const unsigned c = b[k];
-    if (c == 0xA0 || c == 0xFF) {
-      k += 1;
-    } else if (c <= 0x7F) {
-      u += 1, k += 1;
-    } else if (k + 1 >= n) {
-      k += 1;
-    } else if (c >= 0xC0 && c <= 0xDF && Cont(b[k + 1])) {
-      u += 2, k += 2;
-    } else if (k + 2 >= n) {
-      k += 1;
-    } else if (c >= 0xE0 && c <= 0xEF && Cont(b[k + 1]) && Cont(b[k + 2])) {
-      u += 3, k += 3;
-    } else if (k + 3 >= n) {
-      return -1;
-    } else if (c >= 0xF0 && c <= 0xF7 && Cont(b[k + 1]) && Cont(b[k + 2]) && Cont(b[k + 3])) {
-      u += 4, k += 4;
-    } else {
-      k += 1;
-    }
-  }
-  return u;
-}
-
-std::int64_t ReferenceSjis(const Bytes& b) {
-  const std::size_t n = b.size();
-  std::int64_t s = 0;
-  for (std::size_t l = 0; l < n;) {
-    const unsigned c = b[l];
-    if (c == 0xA0 || c == 0xFF) {
-      l += 1;
-    } else if (c <= 0x7F || (c >= 0xA1 && c <= 0xDF)) {
-      s += 1, l += 1;
-    } else if (l + 1 >= n) {
-      l += 1;
-    } else {
-      const unsigned t = b[l + 1];
-      const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-      const bool trail = (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC);
-      if (!lead || !trail) return -1;
-      s += 2, l += 2;
-    }
-  }
-  return s;
-}
-
-TextEncoding ReferenceDetect(const Bytes& b) {
-  const std::size_t n = b.size();
-  if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) return TextEncoding::Utf16Le;
-  if (n >= 2 && b[0] == 0xFE && b[1] == 0xFF) return TextEncoding::Utf16Be;
-  if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return TextEncoding::Utf8Bom;
-  if (n == 0) return TextEncoding::ShiftJis;
-  for (unsigned char c : b)
-    if (c == 0) return TextEncoding::Binary;
-  bool ascii = true;
-  for (unsigned char c : b) ascii = ascii && c <= 0x7E;
-  if (ascii) return TextEncoding::ShiftJis;
-  return ReferenceSjis(b) > ReferenceUtf8(b) ? TextEncoding::ShiftJis : TextEncoding::Utf8;
-}
-
-// Byte strings that keep both walks alive for long stretches, with noise that ends them.
-Bytes Generate(std::mt19937& rng, std::size_t length, int flavour) {
-  auto pick = [&rng](int lo, int hi) {
-    return static_cast<unsigned char>(std::uniform_int_distribution<int>(lo, hi)(rng));
-  };
-  auto chance = [&rng](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
-  Bytes b;
-  while (b.size() < length) {
-    if (flavour == 0 || chance(flavour == 3 ? 20 : 1)) {
-      b.push_back(pick(0, 255));  // anything, zero included
-    } else if (chance(25)) {
-      b.push_back(chance(10) ? 0x0A : pick(0x20, 0x7E));
-    } else if (flavour == 1) {  // Shift_JIS-like: half-width kana and lead/trail pairs
-      if (chance(15)) {
-        b.push_back(pick(0xA1, 0xDF));
-      } else {
-        b.push_back(chance(50) ? pick(0x81, 0x9F) : pick(0xE0, 0xFC));
-        b.push_back(chance(30) ? pick(0x40, 0x7E) : pick(0x80, 0xFC));
-      }
-    } else {  // UTF-8-like bit patterns, valid or not
-      const int len = std::uniform_int_distribution<int>(2, 4)(rng);
-      b.push_back(len == 2 ? pick(0xC0, 0xDF) : len == 3 ? pick(0xE0, 0xEF) : pick(0xF0, 0xF7));
-      for (int k = 1; k < len; ++k) b.push_back(pick(0x80, 0xBF));
-    }
-  }
-  b.resize(length);
-  return b;
-}
-
 TEST(DetectTextEncoding, BulkScoringAgreesWithTheRuleByRuleWalksOnRandomBytes) {
   std::mt19937 rng(20240611);
   std::vector<std::size_t> lengths;
@@ -186,14 +89,17 @@ TEST(DetectTextEncoding, BulkScoringAgreesWithTheRuleByRuleWalksOnRandomBytes) {
   for (std::size_t n : lengths) {
     for (int flavour = 0; flavour < 4; ++flavour) {
       for (int round = 0; round < 3; ++round) {
-        const Bytes b = Generate(rng, n, flavour);  // exact size: the sanitizer sees any read past it
+        // Exact size: the sanitizer sees any read past it.
+        const Bytes b = reference::TextLikeBytes(rng, n, flavour);
         const std::int64_t u = Utf8Score(b.data(), b.size());
         const std::int64_t s = ShiftJisScore(b.data(), b.size());
         const TextEncoding e = DetectTextEncoding(b.data(), b.size());
-        if (u != ReferenceUtf8(b) || s != ReferenceSjis(b) || e != ReferenceDetect(b)) {
+        if (u != reference::ReferenceUtf8Score(b) || s != reference::ReferenceSjisScore(b) ||
+            e != reference::ReferenceDetect(b)) {
           ADD_FAILURE() << "length " << n << " flavour " << flavour << ": u " << u << " vs "
-                        << ReferenceUtf8(b) << ", s " << s << " vs " << ReferenceSjis(b) << ", " << Name(e)
-                        << " vs " << Name(ReferenceDetect(b)) << "\n"
+                        << reference::ReferenceUtf8Score(b) << ", s " << s << " vs "
+                        << reference::ReferenceSjisScore(b) << ", " << Name(e) << " vs "
+                        << Name(reference::ReferenceDetect(b)) << "\n"
                         << (n <= 64 ? Hex(b) : std::string());
           return;
         }
@@ -207,8 +113,8 @@ TEST(DetectTextEncoding, BulkScoringAgreesWithTheRuleByRuleWalksOnRandomBytes) {
       Bytes b;
       while (b.size() < n) b.insert(b.end(), unit.begin(), unit.end());
       b.resize(n);
-      EXPECT_EQ(Utf8Score(b.data(), n), ReferenceUtf8(b)) << Hex(unit) << n;
-      EXPECT_EQ(ShiftJisScore(b.data(), n), ReferenceSjis(b)) << Hex(unit) << n;
+      EXPECT_EQ(Utf8Score(b.data(), n), reference::ReferenceUtf8Score(b)) << Hex(unit) << n;
+      EXPECT_EQ(ShiftJisScore(b.data(), n), reference::ReferenceSjisScore(b)) << Hex(unit) << n;
     }
   }
 }
@@ -226,6 +132,64 @@ TEST(DetectTextEncoding, OneOddByteAnywhereInLongAsciiDecides) {
     const Bytes plain(n, '~');
     EXPECT_EQ(DetectTextEncoding(plain.data(), n), TextEncoding::ShiftJis);
   }
+}
+
+TEST(DetectionWindowLength, EndsWhereNeitherWalkIsCutWhenTheFileGoesOn) {
+  struct Case {
+    const char* name;
+    Bytes bytes;  // the file
+    std::size_t window;
+    std::size_t expected;
+  };
+  const Bytes japanese = {0xE3, 0x81, 0x82, 0xE3, 0x81, 0x84, 0xE3, 0x81, 0x82, 'a'};
+  const Bytes latin1Run(100, 0xC3);
+  const std::vector<Case> cases = {
+      {"file within the window: whole, even when it ends inside a character", {'a', 0xF0, 0x9F, 0x98}, 4, 4},
+      {"file shorter than the window", {'a', 0xE3, 0x81}, 8, 3},
+      {"plain text: the window", {'a', 'b', 'c', 'd', 'e'}, 4, 4},
+      {"character ending at the window", {'a', 0xC3, 0xA9, 'b', 'c'}, 3, 3},
+      {"four-byte character cut after three", {'a', 'b', 0xF0, 0x9F, 0x98, 0x80, 'c'}, 5, 6},
+      {"four-byte character cut after one", {'a', 'b', 0xF0, 0x9F, 0x98, 0x80, 'c'}, 3, 6},
+      {"two-byte character cut after its lead", {'a', 'b', 0xC3, 0xA9, 'c'}, 3, 4},
+      {"up to the file's own end", {'a', 'b', 0xC3, 0xA9}, 3, 4},
+      {"stray byte three from the end would rule UTF-8 out", {'a', 0xE9, 'b', 'c', 'd', 'e'}, 4, 5},
+      {"Shift_JIS pair cut after its lead", {'a', 'b', 0x82, 0xA0, 'c', 'd', 'e'}, 3, 4},
+      {"a lead byte that is a trail here is no cut", {0x82, 0x82, 'a', 'b', 'c', 'd'}, 2, 2},
+      {"pairs counted from the start of the lead bytes",
+       {'a', 'a', 'a', 0x82, 0xA0, 0x82, 0xA0, 'a', 'a'},
+       6,
+       7},
+      {"a UTF-8 end inside a Shift_JIS pair is passed over", japanese, 3, 6},
+      {"Japanese UTF-8 cut inside a character", japanese, 4, 6},
+      {"no end suits UTF-8 nearby: the window", latin1Run, 20, 20},
+      {"Shift_JIS ruled out before: its pair may be cut", {0xFA, 0x01, 'a', 0x82, 0xA0, 'b', 'c', 'd'}, 4, 4},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DetectionWindowLength(c.bytes.data(), c.window, c.bytes.size()), c.expected) << c.name;
+  }
+  // Where every end cuts one walk or the other, the first that suits UTF-8.
+  Bytes both;
+  for (int i = 0; i < 40; ++i) both.insert(both.end(), {0xC2, 0x81});
+  EXPECT_EQ(DetectionWindowLength(both.data(), 31, both.size()), 32u);
+}
+
+TEST(DetectionWindowLength, KeepsAFileCutAtTheMebibyteInItsEncoding) {
+  // 1,048,573 ASCII bytes and a four-byte character: the first mebibyte ends inside it.
+  Bytes utf8(1048573, 'a');
+  utf8.insert(utf8.end(), {0xF0, 0x9F, 0x98, 0x80, 'b'});
+  constexpr std::size_t kMebibyte = 1048576;
+  EXPECT_EQ(DetectTextEncoding(utf8.data(), kMebibyte), TextEncoding::ShiftJis);  // cut at the mebibyte
+  EXPECT_EQ(DetectTextEncoding(utf8.data(), DetectionWindowLength(utf8.data(), kMebibyte, utf8.size())),
+            TextEncoding::Utf8);
+  // The file's own end still cuts as before.
+  EXPECT_EQ(DetectionWindowLength(utf8.data(), kMebibyte, kMebibyte), kMebibyte);
+
+  // A Shift_JIS file whose first pair stands across the mebibyte is plain text within it.
+  Bytes sjis(kMebibyte - 1, 'a');
+  sjis.insert(sjis.end(), {0x82, 0xA0, 0x82, 0xA2});
+  EXPECT_EQ(DetectTextEncoding(sjis.data(), kMebibyte), TextEncoding::Utf8);
+  EXPECT_EQ(DetectTextEncoding(sjis.data(), DetectionWindowLength(sjis.data(), kMebibyte, sjis.size())),
+            TextEncoding::ShiftJis);
 }
 
 TEST(AsciiPrefixLength, StopsAtTheFirstHighByte) {

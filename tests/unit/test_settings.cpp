@@ -122,7 +122,9 @@ TEST(WindowPlacement, OffScreenRectangleMovesOntoTheNearestMonitor) {
       {"touching the left edge only", {-800, 0, 0, 600}, {0, 0, 800, 600}},
       {"larger than the monitor", {-9000, 0, -5000, 3000}, {0, 0, 4000, 3000}},
       {"empty at the origin", {0, 0, 0, 0}, {0, 0, 0, 0}},
-      {"empty far away", {9000, 9000, 9000, 9000}, {3200, 1000, 3200, 1000}},
+      // Its top-left point lands on the monitor, not on the corner just outside it.
+      {"empty far away", {9000, 9000, 9000, 9000}, {3199, 999, 3199, 999}},
+      {"empty, right and bottom before left and top", {9000, 9000, -9000, -9000}, {3199, 999, 3199, 999}},
       {"at the int limits", {INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, {3190, 990, 3200, 1000}},
       {"at the negative int limits", {INT_MIN, INT_MIN, INT_MIN + 400, INT_MIN + 300}, {0, 0, 400, 300}},
   };

@@ -553,4 +553,20 @@ TEST_F(Loader, AViewOfManyRowsIsReplacedByATwinLikeIt) {
   }
 }
 
+TEST_F(Loader, CharacterAcrossTheDetectionMebibyteKeepsTheFileUtf8) {
+  // ASCII lines up to byte 1,048,573, then a four-byte character: the first 1,048,576 bytes end
+  // inside it, and judged on them alone the file would be shown as Shift_JIS.
+  std::string bytes;
+  while (bytes.size() + 64 <= 1048573) bytes += std::string(62, 'a') + "\r\n";
+  bytes += std::string(1048573 - bytes.size(), 'a');
+  bytes +=
+      "\xF0\x9F\x98\x80"
+      "b";
+  Load(Write(L"across.txt", bytes));
+  EXPECT_EQ(Label(), L"UTF-8(&C)");
+  const std::wstring text = richedit::RawText(noWrap_);
+  ASSERT_GE(text.size(), 3u);
+  EXPECT_EQ(text.substr(text.size() - 3), L"\U0001F600b");
+}
+
 }  // namespace

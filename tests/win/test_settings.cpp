@@ -257,10 +257,18 @@ TEST_F(SettingsFile, UserKeysSurviveASave) {
   EXPECT_STREQ(other, L"1");
 }
 
-TEST_F(SettingsFile, EditorLongerThanTheBufferIsCut) {
-  const std::wstring editor(300, L'e');
-  Load(L"editor=" + editor + L"\r\n");
-  EXPECT_EQ(settings_.editor, U(editor.substr(0, 259)));
+TEST_F(SettingsFile, EditorIsReadWholeUpToTheLongestCommandLineAndRefusedPastIt) {
+  // Ending in a quoted path: cut anywhere, the quoting would break.
+  for (const size_t length : {size_t{262}, size_t{5000}, size_t{32766}}) {
+    const std::wstring tail = L" -n%l \"%t\"";
+    const std::wstring editor = std::wstring(length - tail.size(), L'e') + tail;
+    Load(L"editor=" + editor + L"\r\ntab4=ON\r\n");
+    EXPECT_EQ(settings_.editor, U(editor)) << length;
+    EXPECT_EQ(settings_.tab4, 1) << length;
+  }
+  Load(L"editor=" + std::wstring(32767, L'e') + L"\r\ntab4=ON\r\n");
+  EXPECT_EQ(settings_.editor, u"");
+  EXPECT_EQ(settings_.tab4, 1);
 }
 
 TEST_F(SettingsFile, GarbageNumbersReadAsTheRulesSay) {

@@ -4,6 +4,9 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <fstream>
@@ -275,6 +278,50 @@ TEST_F(ToolsTest, CopyOfALargeSelection) {
   EXPECT_EQ(ReadClipboardText(main_), expected);
 }
 
+// Stands in for a control loaded through `dll` that ends each selected line with CR LF. To
+// EM_GETSELTEXT, which carries no size, it would write its answer whole; to EM_GETTEXTEX, up to the
+// size given. A write past what the caller allocated is recorded instead of made.
+WNDPROC g_systemViewProc = nullptr;
+bool g_wouldOverflow = false;
+
+LRESULT CALLBACK CrLfControlProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto* request = reinterpret_cast<const GETTEXTEX*>(wParam);
+  const bool sized = message == EM_GETTEXTEX && (request->flags & GT_SELECTION) != 0;
+  if (message != EM_GETSELTEXT && !sized)
+    return CallWindowProcW(g_systemViewProc, view, message, wParam, lParam);
+  std::vector<wchar_t> selection(4096, L'\0');
+  GETTEXTEX own{};
+  own.cb = static_cast<DWORD>(selection.size() * sizeof(wchar_t));
+  own.flags = GT_SELECTION;
+  own.codepage = 1200;
+  CallWindowProcW(g_systemViewProc, view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&own),
+                  reinterpret_cast<LPARAM>(selection.data()));
+  std::wstring answer;
+  for (const wchar_t* c = selection.data(); *c != L'\0'; ++c)
+    answer += *c == L'\r' ? L"\r\n" : std::wstring(1, *c);
+  auto* out = reinterpret_cast<wchar_t*>(lParam);
+  const size_t allocated = _msize(out) / sizeof(wchar_t);
+  const size_t room = sized ? request->cb / sizeof(wchar_t) : answer.size() + 1;
+  if (room > allocated) g_wouldOverflow = true;
+  const size_t written = std::min(answer.size(), std::min(room, allocated) - 1);
+  std::copy(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(written), out);
+  out[written] = L'\0';
+  return static_cast<LRESULT>(written);
+}
+
+TEST_F(ToolsTest, CopyFromAControlThatGivesCrLfStaysWithinItsBuffer) {
+  SetText(L"one\rtwo\rthree");
+  richedit::SetSel(noWrap_, 0, 13);
+  g_wouldOverflow = false;
+  g_systemViewProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(noWrap_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CrLfControlProc)));
+  CopySelection(main_, AppSettings{});
+  SetWindowLongPtrW(noWrap_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_systemViewProc));
+  EXPECT_FALSE(g_wouldOverflow);
+  // The whole answer is copied; each of its CRs gets an LF like any other.
+  EXPECT_EQ(ReadClipboardText(main_), L"one\r\n\ntwo\r\n\nthree");
+}
+
 std::wstring SystemCmd() {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
@@ -301,21 +348,27 @@ TEST_F(ToolsTest, EditorStartsWithPathAndCaretLineThenTheViewerCloses) {
   EXPECT_EQ(Narrow(written), Narrow(padding + L" 3 " + currentPath_));
 }
 
-TEST_F(ToolsTest, EditorBlankTemplateStartsNothingAndTheViewerStays) {
-  // A viewed batch file: a command of the quoted path alone would run it.
+TEST_F(ToolsTest, EditorThatWouldRunTheViewedFileStartsNothingAndTheViewerStays) {
+  // A viewed batch file: a command whose program is the file itself would run it.
   const std::wstring marker = folder_.File(L"marker.txt");
   const std::wstring script = folder_.Put(L"run.bat", "@echo ran> \"" + Narrow(marker) + "\"\r\n");
   SetText(L"text");
   AppSettings settings;
-  for (const char16_t* blank : {u"", u"   ", u" \t "}) {
-    settings.editor = blank;
+  std::wstring upper = script;
+  CharUpperW(upper.data());
+  const std::wstring named = upper + L" %l";
+  for (const std::u16string& editor :
+       {std::u16string(u""), std::u16string(u" \t "), std::u16string(u"%t"), std::u16string(u"\"%t\" %l"),
+        std::u16string(named.begin(), named.end())}) {
+    settings.editor = editor;
     LaunchEditor(main_, noWrap_, settings, script);
   }
   EXPECT_EQ(g_closeCount, 0);
   EXPECT_FALSE(WaitForFile(marker, 2000));
 
-  // The same file named by a template does run: the check above could have seen it.
-  settings.editor = u"\"%t\"";
+  // Another program given the file runs it: the check above could have seen it.
+  const std::wstring viaCmd = SystemCmd() + L" /c \"%t\"";
+  settings.editor.assign(viaCmd.begin(), viaCmd.end());
   LaunchEditor(main_, noWrap_, settings, script);
   EXPECT_EQ(g_closeCount, 1);
   EXPECT_TRUE(WaitForFile(marker, 15000));
