@@ -130,12 +130,13 @@ void SetEncodingLabel(HWND mainWindow, HMENU menu, std::u16string_view label) {
   DrawMenuBar(mainWindow);
 }
 
-// Some window systems (Wine's) put what a window painted on the screen only when its thread looks
-// at its message queue. A look for a message that is never posted does that without taking or
-// dispatching anything that is queued, so the text shows while the hidden view is still filled.
-void ShowPaintedNow(HWND window) {
-  MSG none;
-  PeekMessageW(&none, window, WM_APP + 0x3FF0, WM_APP + 0x3FF0, PM_NOREMOVE);
+// Some window systems (Wine's) put what a window painted on the screen only when its thread next
+// looks for input. A look at a key's state is such a look and takes and dispatches nothing, so the
+// text shows while the hidden view is still filled; a second look when the first found input to
+// note first.
+void ShowPaintedNow() {
+  GetAsyncKeyState(VK_SHIFT);
+  GetAsyncKeyState(VK_SHIFT);
 }
 
 // The wait cursor while a load runs, the cursor before it again afterwards on every path.
@@ -201,6 +202,6 @@ void LoadTextFile(HWND mainWindow, HWND& noWrapView, HWND& wrapView, const std::
   PutCaretAtStart(visible);
   SetEncodingLabel(mainWindow, menu, EncodingLabel(mode));
   UpdateWindow(visible);
-  ShowPaintedNow(visible);
+  ShowPaintedNow();
   richedit::StreamTextDeferringPaint(hidden, *text);
 }
